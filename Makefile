@@ -1,0 +1,39 @@
+# The two commands a newcomer needs: `make demo` and `make test`.
+# Both install missing Debian packages first (as root), then build and run.
+JOBS ?= 2
+SHELL := /bin/bash
+
+.PHONY: deps demo test build build-asan build-win32 fuzz bench clean
+
+deps:
+	./scripts/install-deps.sh
+
+build: deps
+	cmake --preset linux32 >/dev/null
+	cmake --build --preset linux32 -j $(JOBS)
+
+build-asan: deps
+	cmake --preset linux32-asan >/dev/null
+	cmake --build --preset linux32-asan -j $(JOBS)
+
+build-win32: deps
+	cmake --preset win32 >/dev/null
+	cmake --build --preset win32 -j $(JOBS)
+
+demo: build
+	./scripts/demo.sh build/linux32
+
+test: build build-asan build-win32
+	ctest --preset linux32 -j $(JOBS)
+	ctest --preset linux32-asan -j $(JOBS)
+	./scripts/check-dll.sh build/win32
+	./scripts/fuzz.sh
+
+fuzz: deps
+	./scripts/fuzz.sh
+
+bench: build
+	./scripts/bench.sh build/linux32
+
+clean:
+	rm -rf build

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Checks the shipped DLL's boundary: exactly the two undecorated exports, and
+# imports only from the system DLLs, the C runtime and the engine.
+set -euo pipefail
+dir=${1:-build/win32}
+dll=$(find "$dir" -name Tessoid.dll | head -n1)
+[ -n "$dll" ] || { echo "Tessoid.dll not found under $dir"; exit 1; }
+dump=$(i686-w64-mingw32-objdump -p "$dll")
+exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{f=1;next} f&&/^\s*\[/{print $NF;next} f{f=0}' <<<"$dump" | sort | tr '\n' ' ')
+if [ "$exports" != "GetDLLInfo GetInterfaceFunctions " ]; then
+  echo "unexpected exports: '$exports'"; exit 1
+fi
+imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$dump" | sort -u)
+while read -r lib; do
+  case "${lib,,}" in
+    kernel32.dll|user32.dll|msvcrt.dll|glintor2.dll) ;;
+    *) echo "unexpected import: $lib"; exit 1 ;;
+  esac
+done <<<"$imports"
+echo "Tessoid.dll: exports [$exports] imports [$(tr '\n' ' ' <<<"$imports")]"

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the builds need, only those that are missing.
+# Runs as root on a fresh Debian 12 machine; a no-op when everything is there.
+set -euo pipefail
+need=(g++ g++-multilib g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build
+      clang libclang-rt-14-dev googletest make python3 nlohmann-json3-dev
+      libtinyobjloader-dev)
+missing=()
+for p in "${need[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
