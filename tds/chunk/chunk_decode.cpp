@@ -31,8 +31,10 @@ bool readName(uint32_t limit, std::string& out) {
     out.clear();
     for (;;) {
         uint8_t c = 0;
-        if (readBytes(1, &c) != 1)
+        if (readBytes(1, &c) != 1) {
+            out.clear();
             return false;
+        }
         if (c == 0)
             return true;
         if (out.size() < limit)
