@@ -1,0 +1,51 @@
+// Helpers shared by the record extractors; not part of the public API.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+#include "tds/chunk/chunk_tree.h"
+
+namespace tds::detail {
+
+// Copies a decoded name into a fixed field, cut to the field's room: decoders
+// allow longer names than several record fields hold.
+template <size_t N> void copyName(char (&field)[N], const std::string& text) {
+    static_assert(N > 0);
+    const size_t n = text.size() < N - 1 ? text.size() : N - 1;
+    std::memcpy(field, text.data(), n);
+    std::memset(field + n, 0, N - n);
+}
+
+// The first direct child of `node` with this id, or nullptr.
+ChunkNode* childWithId(const ChunkNode* node, uint32_t id);
+
+// A private copy of a subtree, released on every path out of the caller.
+class PrivateCopy {
+  public:
+    // Copies `node` with its subtree (not its siblings); get() is nullptr on failure.
+    explicit PrivateCopy(ChunkNode* node) { copyChunk(node, &copy_); }
+    ~PrivateCopy() { freeChunk(&copy_); }
+    PrivateCopy(const PrivateCopy&) = delete;
+    PrivateCopy& operator=(const PrivateCopy&) = delete;
+    ChunkNode* get() const { return copy_; }
+
+  private:
+    ChunkNode* copy_ = nullptr;
+};
+
+// Checks shared by the fetch operations: the database exists and has a top
+// chunk whose id is one of `kinds`. Records the error and returns false when the
+// caller cannot go on (with errors ignored, a wrong kind is let through).
+bool checkDatabase(const ChunkDatabase* db, std::initializer_list<uint32_t> kinds);
+
+// Colour byte to float: each byte times the float nearest 1/255.
+inline float byteToUnit(uint8_t b) { return static_cast<float>(b) * 0.003921569f; }
+
+// The named object's string record, when it decodes to one.
+const std::string* objectName(ChunkNode* namedObject);
+
+} // namespace tds::detail
