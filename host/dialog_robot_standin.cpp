@@ -1,0 +1,61 @@
+// The dialog robot over the Linux Win32 stand-in's control API.
+#include <cstdio>
+
+#include "host/dialog_robot.h"
+#include "platform/standin_control.h"
+
+namespace host {
+
+namespace {
+DialogRobot* installed = nullptr;
+}
+
+void DialogRobot::plan(std::vector<int> buttonIds) {
+    plan_ = std::move(buttonIds);
+    next_ = 0;
+}
+
+int DialogRobot::onDialog(DialogSighting sighting) {
+    sightings_.push_back(std::move(sighting));
+    return next_ < plan_.size() ? plan_[next_++] : IDCANCEL;
+}
+
+void DialogRobot::install() {
+    installed = this;
+    standin::SetDialogDriver([](HWND dialog) {
+        if (!installed)
+            return;
+        DialogSighting seen;
+        seen.caption = standin::WindowText(dialog);
+        for (HWND control : standin::Children(dialog)) {
+            int id = standin::ControlId(control);
+            seen.enabled[id] = standin::IsEnabled(control);
+            seen.texts[id] = standin::WindowText(control);
+            seen.hasBitmap[id] = standin::ButtonBitmap(control) != nullptr;
+        }
+        int button = installed->onDialog(std::move(seen));
+        if (!standin::ClickControl(dialog, button))
+            std::fprintf(stderr, "tessoid-host: button %d of dialog \"%s\" cannot be clicked\n",
+                         button, standin::WindowText(dialog).c_str());
+    });
+}
+
+void DialogRobot::uninstall() {
+    if (installed == this) {
+        installed = nullptr;
+        standin::SetDialogDriver(nullptr);
+    }
+}
+
+std::vector<std::string> DebugLines() { return standin::DebugLog(); }
+
+std::vector<std::string> MessageBoxes() {
+    std::vector<std::string> boxes;
+    for (const standin::MessageBoxEntry& e : standin::MessageBoxLog())
+        boxes.push_back(e.caption + ": " + e.text);
+    return boxes;
+}
+
+void EchoDiagnostics(bool on) { standin::SetEcho(on); }
+
+} // namespace host

@@ -1,0 +1,220 @@
+// tessoid-host: the reference host and command-line tool. Loads the plug-in
+// exactly as the modeller does and drives it through its records.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/dialog_robot.h"
+#include "host/plugin_host.h"
+#include "host/report.h"
+
+namespace {
+
+const char USAGE[] =
+    "usage: tessoid-host [--plugin PATH] [--verbose] COMMAND [ARGS] [OPTIONS]\n"
+    "\n"
+    "commands:\n"
+    "  info                      print the plug-in's information record and interfaces\n"
+    "  new SOLID                 create a mesh object from a predefined solid:\n"
+    "                            tetrahedron, cube, octahedron, dodecahedron, icosahedron\n"
+    "  import FILE               run the import command on FILE (.obj or .3ds)\n"
+    "  load SCENE                load a scene file saved by this host\n"
+    "\n"
+    "options:\n"
+    "  --scene-text FILE         write the scene as ray-tracer scene text to FILE ('-': stdout)\n"
+    "  --declare                 declare each mesh once and reference it in the scene text\n"
+    "  --save FILE               save the scene to FILE\n"
+    "  --page                    show the property page of the new object and print it\n"
+    "  --angle DEGREES           set the smoothing angle through the property page's value\n";
+
+struct Options {
+    std::string plugin;
+    bool verbose = false;
+    std::string command;
+    std::vector<std::string> args;
+    std::string sceneText, save;
+    bool declare = false, page = false;
+    bool hasAngle = false;
+    double angle = 0;
+};
+
+const std::map<std::string, int> SOLID_BUTTONS = {
+    {"tetrahedron", 1013}, {"cube", 1014},         {"octahedron", 1015},
+    {"dodecahedron", 1016}, {"icosahedron", 1017}, {"current", 1018}, {"cancel", 2}};
+
+bool parse(int argc, char** argv, Options& o, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= argc) {
+                error = a + " needs a value";
+                return false;
+            }
+            into = argv[++i];
+            return true;
+        };
+        if (a == "--plugin") {
+            if (!value(o.plugin)) return false;
+        } else if (a == "--verbose") {
+            o.verbose = true;
+        } else if (a == "--scene-text") {
+            if (!value(o.sceneText)) return false;
+        } else if (a == "--save") {
+            if (!value(o.save)) return false;
+        } else if (a == "--declare") {
+            o.declare = true;
+        } else if (a == "--page") {
+            o.page = true;
+        } else if (a == "--angle") {
+            std::string v;
+            if (!value(v)) return false;
+            char* end = nullptr;
+            o.angle = std::strtod(v.c_str(), &end);
+            if (end == v.c_str() || *end) {
+                error = "--angle needs a number";
+                return false;
+            }
+            o.hasAngle = true;
+        } else if (a == "-h" || a == "--help") {
+            o.command = "help";
+        } else if (!a.empty() && a[0] == '-' && a != "-") {
+            error = "unknown option " + a;
+            return false;
+        } else if (o.command.empty()) {
+            o.command = a;
+        } else {
+            o.args.push_back(a);
+        }
+    }
+    return true;
+}
+
+std::string defaultPluginPath(const char* argv0) {
+    std::string self = argv0;
+    size_t slash = self.find_last_of("/\\");
+    std::string dir = slash == std::string::npos ? "." : self.substr(0, slash);
+#if defined(_WIN32)
+    return dir + "\\Tessoid.dll";
+#else
+    return dir + "/libTessoid.so";
+#endif
+}
+
+bool writeText(const std::string& path, const std::string& text) {
+    if (path == "-") {
+        std::cout << text;
+        return true;
+    }
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    if (!out) {
+        std::fprintf(stderr, "tessoid-host: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+int finish(host::PluginHost& h, const Options& o, host::HostHandle created) {
+    if (created && o.page && !host::ShowPropertyPage(h, created, o.hasAngle, o.angle, std::cout))
+        return 1;
+    host::PrintScene(h, std::cout);
+    if (!o.sceneText.empty()) {
+        std::ostringstream text;
+        h.writeSceneText(text, o.declare);
+        if (!writeText(o.sceneText, text.str()))
+            return 1;
+    }
+    if (!o.save.empty() && !h.saveScene(o.save)) {
+        std::fprintf(stderr, "tessoid-host: cannot save %s\n", o.save.c_str());
+        return 1;
+    }
+    if (!h.misuses.empty()) {
+        std::fprintf(stderr, "tessoid-host: the plug-in broke the host contract %zu time(s)\n",
+                     h.misuses.size());
+        return 3;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    std::string error;
+    if (!parse(argc, argv, o, error)) {
+        std::fprintf(stderr, "tessoid-host: %s\n%s", error.c_str(), USAGE);
+        return 2;
+    }
+    if (o.command.empty() || o.command == "help") {
+        std::fputs(USAGE, o.command.empty() ? stderr : stdout);
+        return o.command.empty() ? 2 : 0;
+    }
+    host::EchoDiagnostics(o.verbose);
+    host::PluginHost h;
+    std::string pluginPath = o.plugin.empty() ? defaultPluginPath(argv[0]) : o.plugin;
+    if (!h.load(pluginPath)) {
+        std::fprintf(stderr, "tessoid-host: %s\n", h.error().c_str());
+        return 1;
+    }
+    host::DialogRobot robot;
+    robot.install();
+
+    if (o.command == "info") {
+        host::PrintPluginInfo(h, std::cout);
+        return 0;
+    }
+    if (o.command == "new") {
+        if (o.args.size() != 1 || !SOLID_BUTTONS.count(o.args[0])) {
+            std::fprintf(stderr, "tessoid-host: new needs one of: tetrahedron, cube, octahedron, "
+                                 "dodecahedron, icosahedron\n");
+            return 2;
+        }
+        robot.plan({SOLID_BUTTONS.at(o.args[0])});
+        host::HostHandle handle = 0;
+        int32_t result = h.createPluginObject(&handle);
+        if (result != 0) {
+            std::fprintf(stderr, "tessoid-host: no object was created (result %d)\n", result);
+            return 1;
+        }
+        h.scene().current = handle;
+        return finish(h, o, handle);
+    }
+    if (o.command == "import") {
+        if (o.args.size() > 1) {
+            std::fprintf(stderr, "tessoid-host: import takes one file\n");
+            return 2;
+        }
+        h.chosenFile = o.args.empty() ? "" : o.args[0];
+        size_t before = h.scene().size();
+        int32_t result = h.runImportCommand();
+        for (const std::string& box : host::MessageBoxes())
+            std::fprintf(stderr, "message box: %s\n", box.c_str());
+        if (h.scene().size() == before) {
+            std::fprintf(stderr, "tessoid-host: the import created nothing (result %d)\n", result);
+            return 1;
+        }
+        host::HostHandle created = h.importResult;
+        if (!created)
+            created = h.scene().objects().back()->handle;
+        h.scene().current = created;
+        return finish(h, o, created);
+    }
+    if (o.command == "load") {
+        if (o.args.size() != 1) {
+            std::fprintf(stderr, "tessoid-host: load needs a scene file\n");
+            return 2;
+        }
+        if (!h.loadScene(o.args[0])) {
+            std::fprintf(stderr, "tessoid-host: %s\n", h.error().c_str());
+            return 1;
+        }
+        return finish(h, o, 0);
+    }
+    std::fprintf(stderr, "tessoid-host: unknown command %s\n%s", o.command.c_str(), USAGE);
+    return 2;
+}

@@ -1,0 +1,67 @@
+// The reference host's in-memory scene: objects with handles, kinds, names,
+// kind-specific extension bytes and child lists.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "plugin/host_object_record.h"
+#include "plugin/interface_records.h"
+
+namespace host {
+
+using tessoid::HostHandle;
+
+// Geometry a polygon-mesh object (kind 31) or a drawn plug-in object holds.
+struct MeshData {
+    std::vector<double> vertices;  // x, y, z triples
+    std::vector<int32_t> faces;    // index triples
+    std::vector<double> normals;
+    std::vector<double> uvs;       // u, v, w triples
+    std::vector<int32_t> edges;    // index pairs
+};
+
+struct SceneObject {
+    HostHandle handle = 0;
+    int32_t kind = 0;
+    std::string name;
+    std::string textureName;
+    uint8_t stateFlags = 0;
+    HostHandle parent = 0;
+    std::vector<HostHandle> children;
+    // Extension records 1 and 2 as the host keeps them (whole records, header included).
+    std::vector<uint8_t> extension1 = std::vector<uint8_t>(tessoid::EXTENSION1_SIZE);
+    std::vector<uint8_t> extension2 = std::vector<uint8_t>(tessoid::EXTENSION2_SIZE);
+    // Kind 29: the plug-in object and the interface record of its type.
+    void* pluginObject = nullptr;
+    tessoid::ObjectTypeInterface* type = nullptr;
+    // Kind 31 and the like.
+    MeshData mesh;
+    // Placement of cameras and lights, as the plug-in set them.
+    double position[3] = {0, 0, 0};
+    double target[3] = {0, 0, 0};
+    bool hasPosition = false, hasTarget = false;
+};
+
+class Scene {
+public:
+    SceneObject& add(int32_t kind, std::string name);
+    SceneObject* find(HostHandle handle);
+    SceneObject* findByName(const std::string& name);
+    // Removes the object and its place in its parent; children become top-level.
+    std::unique_ptr<SceneObject> remove(HostHandle handle);
+    std::vector<SceneObject*> objects();       // in creation order
+    std::vector<SceneObject*> topLevel();      // objects without a parent
+    size_t size() const { return objects_.size(); }
+
+    HostHandle current = 0;
+
+private:
+    std::map<HostHandle, std::unique_ptr<SceneObject>> objects_;
+    HostHandle nextHandle_ = 0x1000;
+};
+
+} // namespace host

@@ -1,0 +1,84 @@
+#include "import/import_command.h"
+
+#include <cstring>
+#include <strings.h>
+
+#include "import/threeds_import.h"
+#include "objreader/obj_reader.h"
+#include "plugin/exports.h"
+#include "plugin/host_object_record.h"
+#include "plugin/host_services.h"
+#include "tessoid/pending_mesh.h"
+
+namespace tessoid {
+
+namespace {
+
+constexpr size_t PATH_BUFFER_SIZE = 512;
+constexpr int32_t FILE_DIALOG_OPEN = 2;
+
+bool sameText(const char* a, const char* b) {
+#if defined(_WIN32)
+    return _stricmp(a, b) == 0;
+#else
+    return strcasecmp(a, b) == 0;
+#endif
+}
+
+} // namespace
+
+const char* FileExtension(const char* path) {
+    const char* dot = std::strrchr(path, '.');
+    return dot ? dot + 1 : nullptr;
+}
+
+int32_t ImportWavefront(const char* path) {
+    obj::ObjMesh mesh;
+    if (obj::readObjFile(path, &mesh) != obj::ObjResult::Ok)
+        return 0;
+    PendingMesh& pending = Pending();
+    pending.Clear();
+    const float* v = mesh.vertices.get();
+    pending.vertices.resize(static_cast<size_t>(mesh.vertexCount));
+    for (Float3& p : pending.vertices) {
+        p = {v[0], v[1], v[2]};
+        v += 3;
+    }
+    mesh.vertices.reset();
+    const int32_t* t = mesh.triangles.get();
+    pending.faces.resize(static_cast<size_t>(mesh.triangleCount));
+    for (IndexTriple& f : pending.faces) {
+        f = {t[0], t[1], t[2]};
+        t += 3;
+    }
+    mesh.triangles.reset();
+    pending.sourceName = path;
+
+    HostHandle handle = 0;
+    int32_t created = host::CreateObject(KIND_PLUGIN_OBJECT, OBJECT_TYPE_INTERFACE_ID, &handle);
+    // The path lives in the command's buffer: it must not outlive this call.
+    pending.sourceName = nullptr;
+    return created == 0 ? static_cast<int32_t>(handle) : 0;
+}
+
+int32_t TESSOID_STDCALL ImportCommand() {
+    char path[PATH_BUFFER_SIZE];
+    path[0] = '\0';
+    if (host::AskFileName(-1, path, FILE_DIALOG_OPEN) != 0)
+        return 0;
+    host::GetFileName(-1, path);
+    path[PATH_BUFFER_SIZE - 1] = '\0';
+
+    const char* extension = FileExtension(path);
+    if (!extension)
+        return 0;
+    if (sameText(extension, "obj"))
+        return ImportWavefront(path);
+    if (sameText(extension, "3ds"))
+        return ImportThreeDS(path, host::Services());
+    return 0;
+}
+
+ImportCommandFn ImportCommandSlot() { return ImportCommand; }
+
+} // namespace tessoid

@@ -1,0 +1,53 @@
+// Shared pieces of the end-to-end tests: where the built plug-in and host are,
+// and running the command-line host.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace e2e {
+
+inline std::string binDir() { return std::string(TESSOID_BINARY_DIR) + "/bin"; }
+inline std::string pluginPath() { return binDir() + "/libTessoid.so"; }
+inline std::string hostPath() { return binDir() + "/tessoid-host"; }
+inline std::string sourceDir() { return TESSOID_SOURCE_DIR; }
+inline std::string sharedDir() { return TESSOID_SHARED_DIR; }
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out;  // stdout and stderr together
+};
+
+// Runs tessoid-host with the given arguments (already shell-quoted where needed).
+inline RunResult runHost(const std::string& args) {
+    RunResult r;
+    std::string command = "'" + hostPath() + "' " + args + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return r;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
+        r.out.append(buffer, n);
+    int status = pclose(pipe);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+inline std::string readFile(const std::string& path) {
+    std::string text;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof(buffer), f)) > 0)
+            text.append(buffer, n);
+        std::fclose(f);
+    }
+    return text;
+}
+
+inline std::string tempPath(const std::string& name) {
+    return std::string(TESSOID_BINARY_DIR) + "/e2e-" + name;
+}
+
+} // namespace e2e

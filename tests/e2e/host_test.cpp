@@ -1,0 +1,158 @@
+// The reference host loading the real plug-in library and driving it through its
+// records only, as the modeller does.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstring>
+#include <sstream>
+
+#include "e2e_support.h"
+#include "host/dialog_robot.h"
+#include "host/plugin_host.h"
+#include "host/report.h"
+#include "platform/standin_control.h"
+
+using namespace host;
+
+namespace {
+
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        standin::ClearDebugLog();
+        standin::ClearMessageBoxLog();
+        ASSERT_TRUE(h.load(e2e::pluginPath())) << h.error();
+        robot.install();
+    }
+    void TearDown() override {
+        robot.uninstall();
+        EXPECT_TRUE(h.misuses.empty()) << h.misuses.front();
+    }
+    HostHandle newSolid(int button) {
+        robot.plan({button});
+        HostHandle handle = 0;
+        EXPECT_EQ(h.createPluginObject(&handle), 0);
+        return handle;
+    }
+    PluginHost h;
+    DialogRobot robot;
+};
+
+} // namespace
+
+TEST_F(HostTest, LoadsThePluginThroughItsTwoExports) {
+    const tessoid::PluginInfo* info = h.info();
+    EXPECT_STREQ(info->displayName, "Tessellon");
+    EXPECT_NE(info->icon, 0u) << "icon 5000 comes from the plug-in's own resources";
+    EXPECT_STREQ(h.objectType().typeName, "Tessoid");
+    EXPECT_EQ(h.objectType().header.version, 112);
+    EXPECT_STREQ(h.importer().commandName, "Mesh");
+    std::ostringstream out;
+    PrintPluginInfo(h, out);
+    EXPECT_NE(out.str().find("3: kind 1 version 112  object type  id eb 23 8b 3b 38 89 b3 f3"),
+              std::string::npos)
+        << out.str();
+}
+
+TEST(HostLoad, RefusesALibraryWithoutTheExports) {
+    PluginHost h;
+    EXPECT_FALSE(h.load(e2e::binDir() + "/libwin32.so"));
+    EXPECT_NE(h.error().find("does not export"), std::string::npos) << h.error();
+    PluginHost missing;
+    EXPECT_FALSE(missing.load(e2e::binDir() + "/no-such-plugin.so"));
+}
+
+TEST_F(HostTest, CubeIsDrawnTheSameThroughBothBuilderForms) {
+    HostHandle cube = newSolid(1014);
+    ASSERT_NE(cube, 0u);
+    MeshData indexed, emitted;
+    ASSERT_TRUE(h.draw(cube, false, indexed));
+    ASSERT_TRUE(h.draw(cube, true, emitted));
+    EXPECT_EQ(indexed.vertices.size(), 8u * 3);
+    EXPECT_EQ(indexed.faces.size(), 12u * 3);
+    EXPECT_EQ(indexed.edges.size(), 18u * 2);
+    ASSERT_EQ(emitted.faces.size(), 12u * 3);
+    // Every emitted corner is the indexed corner's position.
+    for (size_t corner = 0; corner < 36; ++corner)
+        for (int axis = 0; axis < 3; ++axis)
+            ASSERT_EQ(emitted.vertices[3 * corner + axis],
+                      indexed.vertices[3 * indexed.faces[corner] + axis]);
+}
+
+TEST_F(HostTest, CancelledDialogCreatesNothingAndCurrentButtonNeedsACurrentObject) {
+    robot.plan({IDCANCEL});
+    HostHandle handle = 0;
+    EXPECT_NE(h.createPluginObject(&handle), 0);
+    EXPECT_EQ(handle, 0u);
+    EXPECT_EQ(h.scene().size(), 0u);
+    ASSERT_EQ(robot.sightings().size(), 1u);
+    const DialogSighting& seen = robot.sightings()[0];
+    EXPECT_EQ(seen.caption, "Select Predefined Mesh");
+    EXPECT_FALSE(seen.enabled.at(1018));
+    for (int id = 1013; id <= 1017; ++id) {
+        EXPECT_TRUE(seen.enabled.at(id)) << id;
+        EXPECT_TRUE(seen.hasBitmap.at(id)) << id;
+    }
+}
+
+TEST_F(HostTest, SavedSceneLoadsBackWithTheSameSceneText) {
+    newSolid(1016);
+    HostHandle cube = newSolid(1014);
+    ASSERT_EQ(h.objectType().savedSize(h.scene().find(cube)->pluginObject), 673);
+    std::ostringstream before;
+    h.writeSceneText(before, false);
+    std::string path = e2e::tempPath("saved.tsc");
+    ASSERT_TRUE(h.saveScene(path));
+
+    PluginHost reloaded;
+    ASSERT_TRUE(reloaded.load(e2e::pluginPath()));
+    ASSERT_TRUE(reloaded.loadScene(path)) << reloaded.error();
+    EXPECT_EQ(reloaded.scene().size(), 2u);
+    std::ostringstream after;
+    reloaded.writeSceneText(after, false);
+    EXPECT_EQ(before.str(), after.str());
+    EXPECT_TRUE(reloaded.misuses.empty());
+}
+
+TEST_F(HostTest, DeclaredSceneTextDeclaresOnceThenReferences) {
+    newSolid(1013);
+    std::ostringstream text;
+    h.writeSceneText(text, true);
+    const std::string s = text.str();
+    EXPECT_EQ(s.rfind("#declare Tessoid1 = mesh {\n", 0), 0u) << s;
+    EXPECT_NE(s.find("}\nunion {\n  object { Tessoid1 }\n}\n"), std::string::npos) << s;
+}
+
+TEST_F(HostTest, PropertyPageShowsTheSolidAndTheAngleRoundTrips) {
+    HostHandle cube = newSolid(1014);
+    std::ostringstream page;
+    ASSERT_TRUE(ShowPropertyPage(h, cube, true, 30.0, page));
+    const std::string s = page.str();
+    EXPECT_NE(s.find("1000: \"Cube\""), std::string::npos) << s;
+    EXPECT_NE(s.find("1001: \"8\""), std::string::npos) << s;
+    EXPECT_NE(s.find("1002: \"12\""), std::string::npos) << s;
+    EXPECT_NE(s.find("angle 30"), std::string::npos) << s;
+}
+
+TEST(HostCli, InfoNewSaveLoadRoundTrip) {
+    e2e::RunResult info = e2e::runHost("info");
+    ASSERT_EQ(info.exitCode, 0) << info.out;
+    EXPECT_NE(info.out.find("name         Tessellon"), std::string::npos) << info.out;
+
+    std::string scene = e2e::tempPath("cli.tsc"), text1 = e2e::tempPath("cli1.inc"),
+                text2 = e2e::tempPath("cli2.inc");
+    e2e::RunResult made = e2e::runHost("new octahedron --save '" + scene + "' --scene-text '" +
+                                       text1 + "'");
+    ASSERT_EQ(made.exitCode, 0) << made.out;
+    EXPECT_NE(made.out.find("Tessoid1  (mesh object)  vertices 6  triangles 8  edges 12"),
+              std::string::npos)
+        << made.out;
+    e2e::RunResult loaded = e2e::runHost("load '" + scene + "' --scene-text '" + text2 + "'");
+    ASSERT_EQ(loaded.exitCode, 0) << loaded.out;
+    EXPECT_EQ(e2e::readFile(text1), e2e::readFile(text2));
+    EXPECT_FALSE(e2e::readFile(text1).empty());
+
+    EXPECT_EQ(e2e::runHost("new pyramid").exitCode, 2);
+    EXPECT_EQ(e2e::runHost("load '" + e2e::tempPath("missing.tsc") + "'").exitCode, 1);
+}
