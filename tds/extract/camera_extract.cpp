@@ -48,7 +48,7 @@ void fillCamera(ChunkNode* object, CameraRecord** record) {
     if (childWithId(camera, detail::CK_CAMERA_SEE_CONE))
         r.showCone = 1;
     if (const CameraRangesData* d =
-            readChunkDataAs<CameraRangesData>(childWithId(camera, CK_CAMERA_RANGES))) {
+            detail::optionalData<CameraRangesData>(childWithId(camera, CK_CAMERA_RANGES))) {
         r.nearRange = d->nearRange;
         r.farRange = d->farRange;
     }

@@ -326,7 +326,7 @@ void RefreshMaterialIndex(ChunkDatabase* db) {
     try {
         for (ChunkIndexEntry& e : db->materialIndex->entries) {
             if (const StringData* name =
-                    readChunkDataAs<StringData>(childWithId(e.chunk, CK_MATERIAL_NAME)))
+                    detail::optionalData<StringData>(childWithId(e.chunk, CK_MATERIAL_NAME)))
                 e.name = name->value;
             if (mustStop())
                 return;
