@@ -1,0 +1,143 @@
+#include "objreader/triangulate.h"
+
+#include <cassert>
+#include <cmath>
+#include <memory>
+
+namespace tessoid::obj {
+namespace {
+
+// Faces from the reader have at most this many corners; larger polygons get heap storage.
+constexpr int32_t SMALL_CORNERS = 16;
+
+struct Work {
+    const float* corners;
+    int uAxis;
+    int vAxis;
+    int32_t* order; // 3n corner numbers; each pending sub-polygon is a contiguous run
+    float u(int32_t pos) const { return corners[order[pos] * 3 + uAxis]; }
+    float v(int32_t pos) const { return corners[order[pos] * 3 + vAxis]; }
+};
+
+// Looks for a corner inside the ear (prev, m, next) that the diagonal (prev, next) would
+// cross; returns next or prev when there is none. Of several, the one farthest from the
+// line prev-next wins (then the smallest U, then the earliest): a line swept from m towards
+// prev-next meets it first, so nothing crosses the diagonal from m to it. Choosing by U
+// alone, or looking beyond the line prev-next, can pick a diagonal that leaves the polygon.
+int32_t findSplitCorner(const Work& w, int32_t m, int32_t next, int32_t prev, int32_t lo,
+                        int32_t hi) {
+    const float um = w.u(m);
+    const float vm = w.v(m);
+    float vmax = vm;
+    float vmin = vm;
+    for (float vv : {w.v(prev), w.v(next)}) {
+        if (vv > vmax) vmax = vv;
+        if (vv < vmin) vmin = vv;
+    }
+    // The upper neighbour is the one whose ray from m climbs more steeply. Comparing the
+    // neighbours' V alone gets the wedge inside out when both lie on the same side of m.
+    const double nextRise = (double(w.v(next)) - vm) * (double(w.u(prev)) - um);
+    const double prevRise = (double(w.v(prev)) - vm) * (double(w.u(next)) - um);
+    const int32_t upper = nextRise >= prevRise ? next : prev;
+    const int32_t lower = upper == next ? prev : next;
+    const double upperDu = double(w.u(upper)) - um;
+    const double upperDv = double(w.v(upper)) - vm;
+    const double lowerDu = double(w.u(lower)) - um;
+    const double lowerDv = double(w.v(lower)) - vm;
+    const double chordU = double(w.u(next)) - w.u(prev);
+    const double chordV = double(w.v(next)) - w.v(prev);
+    const auto side = [&](int32_t k) {
+        return chordU * (double(w.v(k)) - w.v(prev)) - chordV * (double(w.u(k)) - w.u(prev));
+    };
+    const double mSide = side(m);
+    int32_t best = -1;
+    double bestDepth = 0;
+    for (int32_t k = lo; k <= hi; ++k) {
+        if (k == m || k == next || k == prev) continue;
+        const float vk = w.v(k);
+        if (!(vmin <= vk && vk <= vmax)) continue;
+        const double du = double(w.u(k)) - um;
+        const double dv = double(vk) - vm;
+        if (!(upperDv * du >= upperDu * dv && lowerDv * du <= lowerDu * dv)) continue;
+        const double kSide = side(k);
+        if (!(mSide * kSide >= 0)) continue;
+        const double depth = std::fabs(kSide);
+        if (best < 0 || depth > bestDepth || (depth == bestDepth && w.u(k) < w.u(best))) {
+            best = k;
+            bestDepth = depth;
+        }
+    }
+    if (best >= 0) return best;
+    return w.u(next) >= w.u(prev) ? next : prev;
+}
+
+} // namespace
+
+void triangulatePolygon(int32_t n, const float* corners, int uAxis, int vAxis,
+                        int32_t* triangleCount, int32_t* triangles) {
+    assert(n >= 3 && uAxis >= 0 && uAxis < vAxis && vAxis <= 2);
+    *triangleCount = 0;
+
+    int32_t smallOrder[3 * SMALL_CORNERS];
+    int32_t smallScratch[3 * SMALL_CORNERS];
+    int32_t smallStack[SMALL_CORNERS];
+    std::unique_ptr<int32_t[]> heap;
+    int32_t* order = smallOrder;
+    int32_t* scratch = smallScratch;
+    int32_t* stack = smallStack;
+    if (n > SMALL_CORNERS) {
+        heap.reset(new int32_t[7 * static_cast<size_t>(n)]);
+        order = heap.get();
+        scratch = order + 3 * n;
+        stack = scratch + 3 * n;
+    }
+
+    for (int32_t i = 0; i < n; ++i) order[i] = i;
+    const Work w{corners, uAxis, vAxis, order};
+    stack[0] = -1;
+    stack[1] = n - 1;
+    int32_t t = 1;
+    while (t > 0) {
+        const int32_t lo = stack[t - 1] + 1;
+        const int32_t hi = stack[t];
+        if (hi - lo == 2) {
+            int32_t* tri = triangles + 3 * *triangleCount;
+            tri[0] = order[lo];
+            tri[1] = order[lo + 1];
+            tri[2] = order[lo + 2];
+            ++*triangleCount;
+            --t;
+            continue;
+        }
+        int32_t m = lo;
+        for (int32_t k = lo + 1; k <= hi; ++k)
+            if (w.u(k) < w.u(m)) m = k;
+        const int32_t next = m == hi ? lo : m + 1;
+        const int32_t prev = m == lo ? hi : m - 1;
+        const int32_t r = findSplitCorner(w, m, next, prev, lo, hi);
+        int32_t a = m;
+        int32_t b = r;
+        if (r == next || r == prev) {
+            a = prev;
+            b = next;
+        }
+        if (a > b) {
+            const int32_t x = a;
+            a = b;
+            b = x;
+        }
+        // One side from a to b along the boundary, then the other from b around to a.
+        const int32_t count = hi - lo + 1;
+        for (int32_t i = 0; i < count; ++i) scratch[i] = order[lo + i];
+        int32_t out = lo;
+        for (int32_t k = a; k <= b; ++k) order[out++] = scratch[k - lo];
+        for (int32_t k = lo; k <= a; ++k) order[out++] = scratch[k - lo];
+        for (int32_t k = b; k <= hi; ++k) order[out++] = scratch[k - lo];
+        assert(out == hi + 3);
+        stack[t] = lo + (b - a);
+        stack[t + 1] = hi + 2;
+        ++t;
+    }
+}
+
+} // namespace tessoid::obj
