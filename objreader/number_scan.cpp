@@ -108,32 +108,26 @@ const char* scanFloatImpl(const char* p, const char* end, float* value) {
         return p;
     }
 
-    // Decimal: up to MAX_DIGITS significant digits in w, the rest only shift the exponent.
+    // Decimal. Up to MAX_DIGITS significant digits are exact in w; longer mantissas (rare)
+    // go to the slow path, so w may wrap for them unnoticed.
     uint64_t w = 0;
-    int digits = 0;
+    int significant = 0;
     int32_t exponent = 0;
-    bool dropped = false; // a non-zero digit didn't fit in w
-    bool gotDigit = false, gotDot = false;
-    for (; p < end; ++p) {
-        const char c = *p;
-        if (isDigit(c)) {
-            gotDigit = true;
-            const unsigned d = static_cast<unsigned>(c - '0');
-            if (digits < MAX_DIGITS) {
-                if (w != 0 || d != 0) {
-                    w = w * 10 + d;
-                    ++digits;
-                }
-                if (gotDot) --exponent;
-            } else {
-                if (!gotDot) ++exponent;
-                dropped |= d != 0;
-            }
-        } else if (c == '.' && !gotDot) {
-            gotDot = true;
-        } else {
-            break;
-        }
+    const char* const mantissa = p;
+    while (p < end && *p == '0') ++p;
+    const char* digits = p;
+    while (p < end && isDigit(*p)) w = w * 10 + unsigned(*p++ - '0');
+    significant = int(p - digits);
+    bool gotDigit = p > mantissa;
+    if (p < end && *p == '.') {
+        const char* const fraction = ++p;
+        if (significant == 0)
+            while (p < end && *p == '0') ++p;
+        digits = p;
+        while (p < end && isDigit(*p)) w = w * 10 + unsigned(*p++ - '0');
+        significant += int(p - digits);
+        exponent = -int32_t(p - fraction);
+        gotDigit = gotDigit || p > fraction;
     }
     if (!gotDigit) return nullptr;
     if (p < end && lower(*p) == 'e') {
@@ -147,9 +141,7 @@ const char* scanFloatImpl(const char* p, const char* end, float* value) {
     }
     if (WantValue) {
         float f = 0.0f;
-        if (w == 0) {
-            f = 0.0f;
-        } else if (dropped || !convertFast(w, exponent, &f)) {
+        if (significant > MAX_DIGITS || (w != 0 && !convertFast(w, exponent, &f))) {
             *value = convertSlowly(start, p);
             return p;
         }

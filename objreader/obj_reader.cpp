@@ -185,6 +185,28 @@ private:
     int32_t failureLine_ = 0;
 };
 
+// The common corner "123", "123/..." or "-4/...": a plain integer that "%g" would end at
+// the first non-digit. Anything that could continue a number (".", "e", "x") or doesn't
+// start like this is left to scanFloat.
+bool scanCornerInteger(const char* p, const char* end, float* value) {
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    const char* const digits = p;
+    uint32_t v = 0;
+    while (p < end && static_cast<unsigned char>(*p - '0') < 10 && p - digits < 9)
+        v = v * 10 + uint32_t(*p++ - '0');
+    if (p == digits || p - digits == 9) return false;
+    if (p < end) {
+        const char c = static_cast<char>(*p | 0x20);
+        if (c == '.' || c == 'e' || c == 'x' || static_cast<unsigned char>(*p - '0') < 10)
+            return false;
+    }
+    // Below 10^8, exact in double; one rounding to float as "%g" does.
+    const float f = static_cast<float>(static_cast<double>(v));
+    *value = negative ? -f : f;
+    return true;
+}
+
 void Parser::parseVertex(const char* p, const char* end) {
     float xyzw[4];
     int count = 0;
@@ -205,7 +227,8 @@ ObjResult Parser::parseFace() {
         // Only the vertex reference counts: whatever follows it ("/vt/vn", "//vn", "/vt"
         // or nothing) the corner is accepted once its first number is.
         float value;
-        if (!scanFloat(pos_, end_, &value)) return fail(ObjResult::BadCorner);
+        if (!scanCornerInteger(pos_, end_, &value) && !scanFloat(pos_, end_, &value))
+            return fail(ObjResult::BadCorner);
         if (!(value > -2147483648.0f && value < 2147483648.0f))
             return fail(ObjResult::BadVertexReference);
         const int64_t k = static_cast<int64_t>(value); // truncates toward zero
