@@ -1,0 +1,301 @@
+#include "tessoid/tessoid_object.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "platform/win32.h"
+#include "plugin/host_object_record.h"
+#include "plugin/host_services.h"
+#include "tessoid/pending_mesh.h"
+
+namespace tessoid {
+
+TessoidObject::TessoidObject(ObjectTypeInterface* creationContext) : ObjectBase(creationContext) {
+    std::memset(sourceName, 0, sizeof(sourceName));
+}
+
+TessoidObject::~TessoidObject() = default;
+
+void CopySourceName(char (&field)[SOURCE_NAME_SIZE], const char* text) {
+    std::memset(field, 0, sizeof(field));
+    if (!text)
+        return;
+    const size_t length = std::strlen(text);
+    if (length < SOURCE_NAME_SIZE) {
+        std::memcpy(field, text, length);
+        return;
+    }
+    constexpr char ELLIPSIS[] = "...";
+    constexpr size_t KEEP = SOURCE_NAME_SIZE - 1 - (sizeof(ELLIPSIS) - 1);
+    std::memcpy(field, ELLIPSIS, sizeof(ELLIPSIS) - 1);
+    std::memcpy(field + sizeof(ELLIPSIS) - 1, text + length - KEEP, KEEP);
+}
+
+void TessoidObject::SetSourceName(const char* text) { CopySourceName(sourceName, text); }
+
+std::vector<EdgePair> BuildEdgeSet(const std::vector<IndexTriple>& faces) {
+    std::vector<EdgePair> edges;
+    edges.reserve(faces.size() * 3);
+    auto add = [&](int32_t p, int32_t q) {
+        edges.push_back(p <= q ? EdgePair{p, q} : EdgePair{q, p});
+    };
+    for (const IndexTriple& f : faces) {
+        add(f.a, f.b);
+        add(f.b, f.c);
+        add(f.c, f.a);
+    }
+    std::sort(edges.begin(), edges.end(), [](const EdgePair& l, const EdgePair& r) {
+        return l.first != r.first ? l.first < r.first : l.second < r.second;
+    });
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    edges.shrink_to_fit();
+    return edges;
+}
+
+void TessoidObject::dropUntrustedArrays() {
+    const int32_t n = vertexCount();
+    auto inRange = [n](int32_t i) { return i >= 0 && i < n; };
+    const bool facesOk = std::all_of(faces.begin(), faces.end(), [&](const IndexTriple& f) {
+        return inRange(f.a) && inRange(f.b) && inRange(f.c);
+    });
+    if (!facesOk)
+        faces.clear();
+    const bool edgesOk = std::all_of(edges.begin(), edges.end(), [&](const EdgePair& e) {
+        return inRange(e.first) && inRange(e.second);
+    });
+    if (!edgesOk)
+        edges = BuildEdgeSet(faces);
+    // Normals and uvs are looked up by vertex index.
+    if (normals.size() < vertices.size())
+        normals.clear();
+    if (uvs.size() < vertices.size())
+        uvs.clear();
+}
+
+int32_t TessoidObject::TakePendingMesh() {
+    PendingMesh& pending = Pending();
+    vertices = std::move(pending.vertices);
+    faces = std::move(pending.faces);
+    normals = std::move(pending.normals);
+    uvs = std::move(pending.uvs);
+    edges.clear();
+    dropUntrustedArrays();
+    edges = BuildEdgeSet(faces);
+    pending.Clear();
+    return 0;
+}
+
+int32_t TessoidObject::GetMasks(uint32_t* first, uint32_t* second) {
+    if (first)
+        *first = MASKS_ANSWER;
+    if (second)
+        *second = MASKS_ANSWER;
+    return 0;
+}
+
+int32_t TessoidObject::EnumVerticesAndEdges(void* context, VertexFn vertexFn, EdgeFn edgeFn) {
+    if (!vertexFn || !edgeFn)
+        return 0;
+    for (const Float3& v : vertices)
+        vertexFn(context, v.x, v.y, v.z);
+    for (const EdgePair& e : edges)
+        edgeFn(context, e.first, e.second);
+    return edgeCount();
+}
+
+int32_t TessoidObject::EnumEdges(void* context, SegmentFn segmentFn) {
+    if (!segmentFn)
+        return 0;
+    for (const EdgePair& e : edges) {
+        const Float3& p = vertices[static_cast<size_t>(e.first)];
+        const Float3& q = vertices[static_cast<size_t>(e.second)];
+        const double segment[6] = {p.x, p.y, p.z, q.x, q.y, q.z};
+        segmentFn(context, segment);
+    }
+    return 0;
+}
+
+namespace {
+
+void widen(const Float3& f, double* out) {
+    out[0] = f.x;
+    out[1] = f.y;
+    out[2] = f.z;
+}
+
+std::unique_ptr<double[]> widenAll(const std::vector<Float3>& items) {
+    auto out = std::make_unique<double[]>(items.size() * 3);
+    for (size_t i = 0; i < items.size(); ++i)
+        widen(items[i], &out[i * 3]);
+    return out;
+}
+
+} // namespace
+
+int32_t TessoidObject::BuildMesh(int32_t, HostBuilder* builder) {
+    if (!builder || faceCount() <= 0 || vertexCount() <= 0)
+        return 0;
+    void* context = builder->context;
+    if (builder->beginMesh)
+        builder->beginMesh(context, faceCount(), 0);
+
+    auto corners = [this](const IndexTriple& f) {
+        return invert ? IndexTriple{f.a, f.c, f.b} : f;
+    };
+    const bool hasNormals = normalCount() > 0;
+    const bool hasUvs = uvCount() > 0;
+
+    if (builder->emitTriangle) {
+        for (const IndexTriple& face : faces) {
+            const IndexTriple f = corners(face);
+            const int32_t index[3] = {f.a, f.b, f.c};
+            TriangleRecord record{};
+            record.tag = TRIANGLE_RECORD_TAG;
+            record.contents = (hasNormals ? TRIANGLE_HAS_NORMALS : 0) | (hasUvs ? TRIANGLE_HAS_UVS : 0);
+            for (int k = 0; k < 3; ++k) {
+                const size_t i = static_cast<size_t>(index[k]);
+                widen(vertices[i], &record.positions[k * 3]);
+                if (hasNormals)
+                    widen(normals[i], &record.normals[k * 3]);
+                if (hasUvs)
+                    widen(uvs[i], &record.uvs[k * 3]);
+            }
+            builder->emitTriangle(context, &record);
+        }
+        return 0;
+    }
+
+    if (builder->declareCounts)
+        builder->declareCounts(context, vertexCount(), edgeCount(), normalCount(), uvCount());
+    if (builder->setVertices)
+        builder->setVertices(context, vertexCount(), widenAll(vertices).get());
+    if (hasNormals && builder->setNormals)
+        builder->setNormals(context, normalCount(), widenAll(normals).get());
+    if (hasUvs && builder->setUVs)
+        builder->setUVs(context, uvCount(), widenAll(uvs).get());
+    for (const IndexTriple& face : faces) {
+        const IndexTriple f = corners(face);
+        int32_t id = 0;
+        if (builder->addTriangle)
+            builder->addTriangle(context, f.a, f.b, f.c, &id);
+        if (hasNormals && builder->setTriangleNormals)
+            builder->setTriangleNormals(id, f.a, f.b, f.c);
+        if (hasUvs && builder->setTriangleUVs)
+            builder->setTriangleUVs(id, f.a, f.b, f.c);
+    }
+    if (edgeCount() > 0 && builder->setEdges) {
+        std::vector<int32_t> pairs(edges.size() * 2);
+        for (size_t i = 0; i < edges.size(); ++i) {
+            pairs[i * 2] = edges[i].first;
+            pairs[i * 2 + 1] = edges[i].second;
+        }
+        builder->setEdges(context, edgeCount(), pairs.data());
+    }
+    return 0;
+}
+
+int32_t TessoidObject::AuxQuery(int32_t, int32_t, int32_t, int32_t* out, int32_t) {
+    if (out)
+        *out = 0;
+    return 0;
+}
+
+int32_t TessoidObject::ValueChanged(int32_t id, double value) {
+    if (id == PROPERTY_SMOOTH_ANGLE) {
+        smoothAngle = value;
+        return 0;
+    }
+    char line[128];
+    std::snprintf(line, sizeof(line), "Unhandled ValueChanged : ID: %d  -> %.3f\n",
+                  static_cast<int>(id), value);
+    OutputDebugStringA(line);
+    return 0;
+}
+
+int32_t TessoidObject::GetValueInfo(int32_t id, ValueDescriptor* out) {
+    if (id != PROPERTY_SMOOTH_ANGLE || !out)
+        return 0;
+    ValueDescriptor d{};
+    d.tag = 100; // the host's descriptor format
+    d.kind = 1;
+    d.value = smoothAngle;
+    d.minimum = 0.0;
+    d.maximum = 180.0;
+    d.hasStep = 1;
+    d.step = 5.0;
+    d.zero = 0;
+    std::memcpy(out, &d, sizeof(d));
+    return 1;
+}
+
+int32_t TessoidObject::MarkDeclared() {
+    flags |= FLAG_DECLARED;
+    return 0;
+}
+
+int32_t TessoidObject::SceneQuery(int32_t) { return 1; }
+
+int32_t TessoidObject::MarkDeclaredAgain() {
+    flags |= FLAG_DECLARED;
+    return 0;
+}
+
+// The host's own slots of the type record; we only pass the calls through.
+int32_t TessoidObject::HostHookA(int32_t a) {
+    if (!typeRecord || !typeRecord->hostSlot152)
+        return RESULT_EMPTY_SLOT;
+    return typeRecord->hostSlot152(this, a);
+}
+
+int32_t TessoidObject::HostHookB(int32_t a, int32_t b) {
+    if (!typeRecord || !typeRecord->hostSlot148)
+        return RESULT_EMPTY_SLOT;
+    return typeRecord->hostSlot148(this, a, b);
+}
+
+int32_t TessoidObject::HostHookC(int32_t a) {
+    if (!typeRecord || !typeRecord->hostSlot164)
+        return RESULT_EMPTY_SLOT;
+    return typeRecord->hostSlot164(this, a);
+}
+
+int32_t TessoidObject::HostHookD(int32_t a, int32_t b) {
+    if (!typeRecord || !typeRecord->hostSlot168)
+        return RESULT_EMPTY_SLOT;
+    return typeRecord->hostSlot168(this, a, b);
+}
+
+int32_t TessoidObject::HostHookE(int32_t a) {
+    if (!typeRecord || !typeRecord->hostSlot276)
+        return RESULT_EMPTY_SLOT;
+    return typeRecord->hostSlot276(this, a);
+}
+
+void TessoidObject::CopyFrom(const TessoidObject& source) {
+    if (&source == this)
+        return;
+    vertices = source.vertices;
+    faces = source.faces;
+    edges = source.edges;
+    normals = source.normals;
+    uvs = source.uvs;
+    smoothAngle = source.smoothAngle;
+    invert = source.invert;
+}
+
+TessoidObject* CurrentTessoid() {
+    HostHandle current = 0;
+    if (host::GetCurrentObject(&current) != RESULT_OK || current == 0)
+        return nullptr;
+    auto record = std::make_unique<HostObjectRecord>();
+    PrepareHostObjectRecord(record.get(), true, false);
+    if (host::GetObjectInfo(current, record.get()) != RESULT_OK)
+        return nullptr;
+    // Create hands the host an ObjectBase pointer; ours is the only class behind it.
+    auto* object = static_cast<ObjectBase*>(PluginObjectOf(*record));
+    return static_cast<TessoidObject*>(object);
+}
+
+} // namespace tessoid
