@@ -12,6 +12,28 @@ uint32_t addClamped(uint32_t a, uint32_t b) { return b > 0xFFFFFFFFu - a ? 0xFFF
 
 uint32_t endOf(const ChunkNode* node) { return addClamped(node->position, node->length); }
 
+// The toolkit's record pattern: allocate through a caller's pointer when it is
+// none. Returns the record, or nullptr after recording the failure.
+template <class T> T* ensureRecord(T** ref) {
+    if (!ref) {
+        pushError(ERR_INVALID_ARG);
+        return nullptr;
+    }
+    if (!*ref) {
+        *ref = new (std::nothrow) T;
+        if (!*ref)
+            pushError(ERR_NO_MEM);
+    }
+    return *ref;
+}
+
+void freeContents(ChunkDatabase* d) {
+    freeChunk(&d->top);
+    freeChunkIndex(&d->objectIndex);
+    freeChunkIndex(&d->materialIndex);
+    freeChunkIndex(&d->nodeIndex);
+}
+
 // Moves the read position past the node's own data (the sub-chunk rule). A
 // string is skipped up to its zero byte wherever that lies inside the chunk.
 void skipOwnData(ChunkNode* node) {
@@ -161,22 +183,10 @@ void readExtEntryChildren(ChunkNode* node) {
 }
 
 void createDatabase(ChunkDatabase** db) {
-    if (!db) {
-        pushError(ERR_INVALID_ARG);
+    ChunkDatabase* d = ensureRecord(db);
+    if (!d)
         return;
-    }
-    if (!*db) {
-        *db = new (std::nothrow) ChunkDatabase;
-        if (!*db) {
-            pushError(ERR_NO_MEM);
-            return;
-        }
-    }
-    ChunkDatabase* d = *db;
-    freeChunk(&d->top);
-    freeChunkIndex(&d->objectIndex);
-    freeChunkIndex(&d->materialIndex);
-    freeChunkIndex(&d->nodeIndex);
+    freeContents(d);
     d->objectIndexStale = d->materialIndexStale = d->nodeIndexStale = true;
 }
 
@@ -218,10 +228,7 @@ void releaseDatabase(ChunkDatabase** db) {
     if (!db || !*db)
         return;
     ChunkDatabase* d = *db;
-    freeChunk(&d->top);
-    freeChunkIndex(&d->objectIndex);
-    freeChunkIndex(&d->materialIndex);
-    freeChunkIndex(&d->nodeIndex);
+    freeContents(d);
     delete d;
     *db = nullptr;
 }
@@ -375,17 +382,8 @@ void copyChunk(ChunkNode* node, ChunkNode** copy) {
 }
 
 void allocChunkIndex(ChunkIndex** index, uint32_t count) {
-    if (!index) {
-        pushError(ERR_INVALID_ARG);
+    if (!ensureRecord(index))
         return;
-    }
-    if (!*index) {
-        *index = new (std::nothrow) ChunkIndex;
-        if (!*index) {
-            pushError(ERR_NO_MEM);
-            return;
-        }
-    }
     try {
         (*index)->entries.clear();
         (*index)->entries.resize(count);
