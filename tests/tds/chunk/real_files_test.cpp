@@ -75,6 +75,22 @@ INSTANTIATE_TEST_SUITE_P(Testdata, RealFiles, ::testing::ValuesIn(realFiles()),
                              return name;
                          });
 
+// This file names objects with up to 20 characters ("Object49.split.split");
+// they load, cut to the 10 characters an object name holds.
+TEST_F(ChunkTest, LongObjectNamesOfARealFileAreCut) {
+    loadPath(std::string(TESSOID_SHARED_DIR) + "/testdata/3ds/galileo.3ds");
+    ASSERT_FALSE(errorPending());
+    ChunkNode* object = find(CK_NAMED_OBJECT);
+    size_t cut = 0;
+    for (; object; findNextChunk(object->next, CK_NAMED_OBJECT, &object)) {
+        auto* name = readChunkDataAs<StringData>(object);
+        ASSERT_NE(name, nullptr);
+        EXPECT_LE(name->value.size(), kObjectNameLimit);
+        cut += name->value == "Object49.s";
+    }
+    EXPECT_GE(cut, 2u);
+}
+
 TEST(RealFilesPresent, TestdataFolderHasFiles) { EXPECT_GE(realFiles().size(), 30u); }
 
 } // namespace
