@@ -38,12 +38,11 @@ void fillCamera(ChunkNode* object, CameraRecord** record) {
         r.position = d->position;
         r.target = d->target;
         r.roll = d->roll;
-        // Lens in millimetres; a zero or unusable lens keeps the default angle.
-        if (d->lens != 0.0f) {
-            const float fov = 2400.0f / d->lens;
-            if (std::isfinite(fov))
-                r.fieldOfView = fov;
-        }
+        // Lens in millimetres. A zero, negative, infinite or NaN lens gives no
+        // usable angle, so the default stays.
+        const float fov = 2400.0f / d->lens;
+        if (std::isfinite(fov) && fov > 0.0f)
+            r.fieldOfView = fov;
     }
     if (childWithId(camera, detail::CK_CAMERA_SEE_CONE))
         r.showCone = 1;

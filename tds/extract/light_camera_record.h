@@ -60,7 +60,7 @@ struct CameraRecord {
     Point position;                  // eye position
     Point target{1.0f, 1.0f, 1.0f};  // point looked at
     float roll = 0.0f;               // roll about the view axis, degrees
-    float fieldOfView = 45.0f;       // degrees: 2400 / focal length (kept for a zero length)
+    float fieldOfView = 45.0f;       // degrees: 2400 / focal length (kept when that is not a positive number)
     uint8_t showCone = 0;            // cone shown in the viewports
     float nearRange = 10.0f;         // near range
     float farRange = 1000.0f;        // far range

@@ -316,21 +316,20 @@ void RefreshMaterialIndex(ChunkDatabase* db) {
     for (ChunkNode* c = section ? section->children : nullptr; c; c = c->next)
         if (c->id == CK_MATERIAL)
             ++count;
+    // Unlike the object index, this one is built whatever error is pending:
+    // counting materials does not depend on earlier failures.
     allocChunkIndex(&db->materialIndex, count);
-    if (!db->materialIndex || mustStop())
+    if (!db->materialIndex || db->materialIndex->count != count)
         return;
     uint32_t i = 0;
     for (ChunkNode* c = section ? section->children : nullptr; c && i < count; c = c->next)
         if (c->id == CK_MATERIAL)
             db->materialIndex->entries[i++].chunk = c;
     try {
-        for (ChunkIndexEntry& e : db->materialIndex->entries) {
+        for (ChunkIndexEntry& e : db->materialIndex->entries)
             if (const StringData* name =
                     detail::optionalData<StringData>(childWithId(e.chunk, CK_MATERIAL_NAME)))
                 e.name = name->value;
-            if (mustStop())
-                return;
-        }
     } catch (const std::bad_alloc&) {
         pushError(ERR_NO_MEM);
     }

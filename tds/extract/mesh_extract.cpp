@@ -316,7 +316,7 @@ void RefreshObjectIndex(ChunkDatabase* db) {
         if (c->id == CK_NAMED_OBJECT)
             ++count;
     allocChunkIndex(&db->objectIndex, count);
-    if (!db->objectIndex || mustStop())
+    if (!db->objectIndex || db->objectIndex->count != count)
         return;
     // References first, so that a name that fails to decode leaves every entry usable.
     uint32_t i = 0;
