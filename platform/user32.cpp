@@ -421,6 +421,11 @@ HWND createDialog(HINSTANCE instance, const DialogTemplate& t, HWND parent, DLGP
     }
     if (t.hasFont) {
         font = fontFor(t);
+        {
+            // Kept here too: a caller's window procedure need not store it.
+            Lock g(StateLock());
+            if (Window* w = find(dlg)) w->font = font;
+        }
         SendMessageA(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     HWND focus = nullptr;
@@ -981,7 +986,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
             std::fprintf(stderr, "win32 stand-in: modal dialog %d ignored WM_CLOSE; closed with -1\n", templateId);
         }
     }
-    if (hWndParent && ownerWasEnabled) EnableWindow(hWndParent, TRUE);
+    
     if (IsWindow(dlg)) DestroyWindow(dlg);
     return result;
 }

@@ -177,7 +177,7 @@ LRESULT CALLBACK pageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 WNDPROC g_editPrevious = nullptr;
 LRESULT CALLBACK editHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_SETTEXT) g_seen.push_back({hwnd, msg, wp, lp, Hook});
+    if (msg == WM_SETTEXT || msg == WM_DESTROY || msg == WM_NCDESTROY) g_seen.push_back({hwnd, msg, wp, lp, Hook});
     return CallWindowProcA(g_editPrevious, hwnd, msg, wp, lp);
 }
 
@@ -208,6 +208,11 @@ TEST_F(Windows, PropertyPageIsSubclassedOnItsFirstMessage) {
     EXPECT_EQ(GetParent(page), host_);
     EXPECT_EQ(standin::TemplateId(page), IDD_PROPERTY_PAGE);
     EXPECT_EQ(standin::Children(page).size(), 11u);
+    standin::FontDetails font;
+    ASSERT_TRUE(standin::GetFontDetails(standin::WindowFont(page), &font));
+    EXPECT_EQ(font.faceName, "MS Sans Serif");
+    EXPECT_EQ(font.pointSize, 8);
+    EXPECT_EQ(standin::WindowFont(GetDlgItem(page, IDC_INVERT)), standin::WindowFont(page));
 
     // Messages reach the page procedure, which passes them on to the one it replaced.
     g_seen.clear();
@@ -241,10 +246,15 @@ TEST_F(Windows, PropertyPageIsSubclassedOnItsFirstMessage) {
     EXPECT_FALSE(IsWindow(page));
     EXPECT_FALSE(IsWindow(invert));
     EXPECT_EQ(GetWindowLongA(page, GWL_WNDPROC), 0);
-    ASSERT_GE(g_seen.size(), 2u);
-    EXPECT_EQ(g_seen.front().msg, WM_DESTROY);
-    EXPECT_EQ(g_seen.back().msg, WM_NCDESTROY);
-    EXPECT_EQ(g_seen.back().who, Start);  // the restored start procedure had the last word
+    std::vector<std::pair<UINT, Who>> order;
+    for (const Message& m : g_seen)
+        if (m.msg == WM_DESTROY || m.msg == WM_NCDESTROY) order.push_back({m.msg, m.who});
+    // The page, then the (hooked) control, hear WM_DESTROY; the control, then the page
+    // (through the restored start procedure) hear WM_NCDESTROY.
+    std::vector<std::pair<UINT, Who>> expected = {
+        {WM_DESTROY, Dialog}, {WM_DESTROY, Start}, {WM_DESTROY, Hook},
+        {WM_NCDESTROY, Hook}, {WM_NCDESTROY, Dialog}, {WM_NCDESTROY, Start}};
+    EXPECT_EQ(order, expected);
 }
 
 TEST_F(Windows, TemplateWindowsNeedAParentAndABoundedTemplate) {
