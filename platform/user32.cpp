@@ -986,7 +986,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
             std::fprintf(stderr, "win32 stand-in: modal dialog %d ignored WM_CLOSE; closed with -1\n", templateId);
         }
     }
-    
+    if (hWndParent && ownerWasEnabled) EnableWindow(hWndParent, TRUE);
     if (IsWindow(dlg)) DestroyWindow(dlg);
     return result;
 }
