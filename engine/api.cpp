@@ -167,10 +167,17 @@ std::string label(EngineHandle h) {
   auto known = st.labels.find(h);
   if (known != st.labels.end()) return known->second;
   auto it = st.handles.find(h);
-  if (it == st.handles.end()) return "#" + std::to_string(h);
+  // Appended piecewise: GCC 12 at -O3 warns falsely on short string concatenations.
+  std::string name;
+  if (it == st.handles.end()) {
+    name = "#";
+    name += std::to_string(h);
+    return name;
+  }
   static const char prefix[4] = {'S', 'V', 'P', 'T'};
   int kind = static_cast<int>(it->second.kind);
-  std::string name = prefix[kind] + std::to_string(++st.labelCount[kind]);
+  name = prefix[kind];
+  name += std::to_string(++st.labelCount[kind]);
   st.labels[h] = name;
   return name;
 }
@@ -192,7 +199,8 @@ class Call {
       if (*p == '"' || *p == '\\') q += '\\';
       q += *p;
     }
-    return arg(q + "\"");
+    q += '"';
+    return arg(q);
   }
   Call& ptr(const void* p, const char* name) { return arg(p ? name : "null"); }
   template <class T>
@@ -213,7 +221,8 @@ class Call {
       }
     }
     if (shown < std::size_t(groups)) s += "; ...";
-    return arg(s + "]");
+    s += ']';
+    return arg(s);
   }
   EngineHandle handleResult(EngineHandle r) {
     finish(label(r));
