@@ -12,6 +12,7 @@
 #include "host/dialog_robot.h"
 #include "host/plugin_host.h"
 #include "host/report.h"
+#include "host/scene_description.h"
 
 namespace {
 
@@ -24,13 +25,16 @@ const char USAGE[] =
     "                            tetrahedron, cube, octahedron, dodecahedron, icosahedron\n"
     "  import FILE               run the import command on FILE (.obj or .3ds)\n"
     "  load SCENE                load a scene file saved by this host\n"
+  "  tessellate SCENE.json     build the described objects and turn the current one into a\n"
+  "                            mesh object through the predefined-mesh dialog's button 1018\n"
     "\n"
     "options:\n"
     "  --scene-text FILE         write the scene as ray-tracer scene text to FILE ('-': stdout)\n"
     "  --declare                 declare each mesh once and reference it in the scene text\n"
     "  --save FILE               save the scene to FILE\n"
     "  --page                    show the property page of the new object and print it\n"
-    "  --angle DEGREES           set the smoothing angle through the property page's value\n";
+    "  --angle DEGREES           set the smoothing angle through the property page's value\n"
+  "  --object NAME             tessellate: the object to make current (else the file's choice)\n";
 
 struct Options {
     std::string plugin;
@@ -38,6 +42,7 @@ struct Options {
     std::string command;
     std::vector<std::string> args;
     std::string sceneText, save;
+    std::string object;
     bool declare = false, page = false;
     bool hasAngle = false;
     double angle = 0;
@@ -66,6 +71,8 @@ bool parse(int argc, char** argv, Options& o, std::string& error) {
             if (!value(o.sceneText)) return false;
         } else if (a == "--save") {
             if (!value(o.save)) return false;
+        } else if (a == "--object") {
+            if (!value(o.object)) return false;
         } else if (a == "--declare") {
             o.declare = true;
         } else if (a == "--page") {
@@ -214,6 +221,34 @@ int main(int argc, char** argv) {
             return 1;
         }
         return finish(h, o, 0);
+    }
+    if (o.command == "tessellate") {
+        if (o.args.size() != 1) {
+            std::fprintf(stderr, "tessoid-host: tessellate needs a scene description\n");
+            return 2;
+        }
+        host::DescribedScene described;
+        if (!host::LoadSceneDescription(h, robot, o.args[0], o.object, described, error)) {
+            std::fprintf(stderr, "tessoid-host: %s\n", error.c_str());
+            return 1;
+        }
+        robot.plan({1018});
+        host::HostHandle handle = 0;
+        int32_t result = h.createPluginObject(&handle);
+        for (const std::string& box : host::MessageBoxes())
+            std::fprintf(stderr, "message box: %s\n", box.c_str());
+        if (result != 0) {
+            const auto& seen = robot.sightings();
+            if (!seen.empty() && seen.back().enabled.count(1018) && !seen.back().enabled.at(1018))
+                std::fprintf(stderr, "tessoid-host: the current object cannot be tessellated\n");
+            else
+                std::fprintf(stderr, "tessoid-host: no object was created (result %d)\n", result);
+            return 1;
+        }
+        int code = finish(h, o, handle);
+        if (code == 0 && o.sceneText.empty())
+            host::WriteObjectSceneText(h, handle, std::cout);
+        return code;
     }
     std::fprintf(stderr, "tessoid-host: unknown command %s\n%s", o.command.c_str(), USAGE);
     return 2;

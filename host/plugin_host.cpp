@@ -5,6 +5,8 @@
 #include <fstream>
 #include <ostream>
 
+#include "host/shape_services.h"
+
 namespace host {
 
 using namespace tessoid;
@@ -171,6 +173,8 @@ bool PluginHost::load(const std::string& path) {
     services_->getHostSetting = slotGetHostSetting;
     services_->setHostSetting = slotSetHostSetting;
     services_->finishMaterials = slotFinishMaterials;
+    InstallShapeServices(*services_);
+    InstallImportServices(*services_);
 
     fileType_ = newRecord<FileTypeInterface>(sizeof(FileTypeInterface), 100);
     fileType_->defaultDialogValue = HOST_DIALOG_VALUE;
@@ -239,6 +243,8 @@ int32_t PluginHost::serviceCreateObject(int32_t kind, const void* typeOrSpec, Ho
         *out = created.handle;
         return 0;
     }
+    if (kind == KIND_LIBRARY_ITEM)
+        return createLibraryItem(typeOrSpec, out);
     std::string base;
     switch (kind) {
     case KIND_CAMERA: base = "Camera"; break;
@@ -280,7 +286,10 @@ int32_t PluginHost::serviceGetObjectInfo(HostHandle handle, HostObjectRecord* re
         if (!extensionHeaderOk<EXTENSION1_SIZE>(base.extension1, EXTENSION1_VERSION))
             return fail("GetObjectInfo: extension record 1 not prepared");
         auto* ext = static_cast<uint8_t*>(base.extension1);
-        std::memcpy(ext + 8, object->extension1.data() + 8, EXTENSION1_SIZE - 8);
+        if (object->kind == KIND_POLYGON_MESH)
+            fillPolygonMeshRecord(*object, ext);
+        else
+            std::memcpy(ext + 8, object->extension1.data() + 8, EXTENSION1_SIZE - 8);
         if (object->kind == KIND_PLUGIN_OBJECT) {
             void* typeRecord = object->type;
             std::memcpy(ext + 8, &object->pluginObject, 4);
@@ -327,6 +336,9 @@ int32_t PluginHost::serviceSetObjectInfo(HostHandle handle, HostObjectRecord* re
         (!record->base.extension2 ||
          !extensionHeaderOk<EXTENSION2_SIZE>(record->base.extension2, EXTENSION2_VERSION)))
         return fail("SetObjectInfo: mask 0x8000 without extension record 2");
+    // A texture name must name a material the scene holds; the host refuses others.
+    if ((mask & MASK_TEXTURE_NAME) && !texture.empty() && !materialDefined(texture))
+        return 4;
     if (mask & MASK_NAME)
         object->name = name;
     if (mask & MASK_TEXTURE_NAME)

@@ -74,6 +74,10 @@ public:
 
     int32_t fail(const std::string& what);  // records a misuse, returns 1
 
+    int32_t createLibraryItem(const void* spec, HostHandle* out);
+    void fillPolygonMeshRecord(SceneObject& object, uint8_t* extension1);
+    bool materialDefined(const std::string& name);
+
 private:
     void destroyPluginObject(SceneObject& object);
     std::string nextObjectName();
@@ -94,5 +98,8 @@ private:
 
 // The host whose services the slots reach; one plug-in host per process.
 PluginHost* ActiveHost();
+
+// Slots of the 3DS import's services (placement of cameras and lights).
+void InstallImportServices(tessoid::HostInterface& services);
 
 } // namespace host

@@ -155,14 +155,6 @@ int32_t TESSOID_STDCALL streamRead(int32_t cookie, void* buffer, int32_t count) 
     return static_cast<int32_t>(n);
 }
 
-int32_t TESSOID_STDCALL textAppend(int32_t cookie, const char* text) {
-    auto* out = reinterpret_cast<std::string*>(static_cast<uintptr_t>(cookie));
-    if (!out || !text)
-        return ActiveHost()->fail("text function: bad cookie or null text");
-    out->append(text);
-    return 0;
-}
-
 int32_t cookieOf(void* p) { return static_cast<int32_t>(reinterpret_cast<uintptr_t>(p)); }
 
 constexpr char SCENE_MAGIC[4] = {'T', 'S', 'C', 'N'};
@@ -288,35 +280,6 @@ bool PluginHost::loadScene(const std::string& path) {
                          path.c_str(), name.c_str(), stream.readPos, stream.bytes.size());
     }
     return true;
-}
-
-void PluginHost::writeSceneText(std::ostream& out, bool declare) {
-    std::vector<SceneObject*> meshes;
-    for (SceneObject* object : scene_.objects())
-        if (object->pluginObject)
-            meshes.push_back(object);
-    std::string text;
-    int32_t cookie = cookieOf(&text);
-    for (SceneObject* object : meshes) {
-        void* o = object->pluginObject;
-        if (declare)
-            objectType_->updateFlags(o, ~0, 1);
-        if (objectType_->writeScene(o, cookie, object->name.c_str(), textAppend) == 1)
-            text += "}\n";
-        if (declare) {
-            objectType_->markDeclared(o, cookie, textAppend);
-        }
-    }
-    if (declare && !meshes.empty()) {
-        text += "union {\n";
-        for (SceneObject* object : meshes) {
-            objectType_->writeScene(object->pluginObject, cookie, object->name.c_str(),
-                                    textAppend);
-            objectType_->updateFlags(object->pluginObject, ~(1 | 8), 0);
-        }
-        text += "}\n";
-    }
-    out << text;
 }
 
 } // namespace host

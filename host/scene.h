@@ -38,8 +38,14 @@ struct SceneObject {
     // Kind 29: the plug-in object and the interface record of its type.
     void* pluginObject = nullptr;
     tessoid::ObjectTypeInterface* type = nullptr;
-    // Kind 31 and the like.
+    // Kind 31: the mesh built through the builder table, within what AllocateMesh and
+    // AllocateFaces announced, and the material AssignMaterial named.
     MeshData mesh;
+    int32_t allocatedVertices = -1, allocatedEdges = 0, allocatedTextureVertices = 0;
+    int32_t allocatedFaces = -1;
+    std::string assignedMaterial;
+    // Kind 11: the library item's type (material, pigment, ...).
+    int32_t itemType = 0;
     // Placement of cameras and lights, as the plug-in set them.
     double position[3] = {0, 0, 0};
     double target[3] = {0, 0, 0};

@@ -34,7 +34,9 @@ if(WIN32)
                       -Wl,--exclude-all-symbols)
 else()
   target_link_libraries(Tessoid PRIVATE tessoid_resources)
-  target_link_options(Tessoid PRIVATE -Wl,--no-undefined -Wl,--exclude-libs,ALL)
+  target_link_options(Tessoid PRIVATE -Wl,--no-undefined
+                      -Wl,--version-script=${PROJECT_SOURCE_DIR}/plugin/exports.map)
+  set_property(TARGET Tessoid APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/plugin/exports.map)
 endif()
 
 # The host loads the plug-in by path; building it means building the plug-in too.

@@ -1,0 +1,208 @@
+// Host services of a 3DS import: polygon-mesh objects filled through the builder
+// table, library items, camera and light placement.
+#include <cstring>
+
+#include "host/plugin_host.h"
+#include "plugin/import_records.h"
+
+namespace host {
+
+using namespace tessoid;
+
+namespace {
+
+SceneObject* meshObject(MeshDataHandle mesh, const char* what) {
+    SceneObject* object = ActiveHost()->scene().find(mesh);
+    if (!object || object->kind != KIND_POLYGON_MESH) {
+        ActiveHost()->fail(std::string(what) + ": not the mesh handle of a polygon mesh");
+        return nullptr;
+    }
+    return object;
+}
+
+int32_t TESSOID_STDCALL allocateMesh(MeshDataHandle mesh, int32_t vertices, int32_t edges,
+                                     int32_t zero, int32_t textureVertices) {
+    SceneObject* o = meshObject(mesh, "AllocateMesh");
+    if (!o)
+        return 1;
+    if (vertices < 0 || edges < 0 || zero != 0 || textureVertices < 0 ||
+        o->allocatedVertices >= 0)
+        return ActiveHost()->fail("AllocateMesh: negative count, non-zero fourth argument or "
+                                  "called twice");
+    o->allocatedVertices = vertices;
+    o->allocatedEdges = edges;
+    o->allocatedTextureVertices = textureVertices;
+    return 0;
+}
+
+int32_t TESSOID_STDCALL allocateFaces(MeshDataHandle mesh, int32_t faces, int32_t zero) {
+    SceneObject* o = meshObject(mesh, "AllocateFaces");
+    if (!o)
+        return 1;
+    if (faces < 0 || zero != 0 || o->allocatedFaces >= 0 || o->allocatedVertices < 0)
+        return ActiveHost()->fail("AllocateFaces: bad count, before AllocateMesh or twice");
+    o->allocatedFaces = faces;
+    return 0;
+}
+
+bool vertexIndex(const SceneObject& o, int32_t i) {
+    return i >= 0 && i < o.allocatedVertices;
+}
+
+int32_t TESSOID_STDCALL addVertex(MeshDataHandle mesh, double x, double y, double z) {
+    SceneObject* o = meshObject(mesh, "AddVertex");
+    if (!o)
+        return 1;
+    if (o->mesh.vertices.size() / 3 >= static_cast<size_t>(std::max(o->allocatedVertices, 0)))
+        return ActiveHost()->fail("AddVertex: more vertices than allocated");
+    o->mesh.vertices.insert(o->mesh.vertices.end(), {x, y, z});
+    return 0;
+}
+
+int32_t TESSOID_STDCALL addTextureVertex(MeshDataHandle mesh, double u, double v, double w) {
+    SceneObject* o = meshObject(mesh, "AddTextureVertex");
+    if (!o)
+        return 1;
+    if (o->mesh.uvs.size() / 3 >= static_cast<size_t>(o->allocatedTextureVertices))
+        return ActiveHost()->fail("AddTextureVertex: more texture vertices than allocated");
+    o->mesh.uvs.insert(o->mesh.uvs.end(), {u, v, w});
+    return 0;
+}
+
+int32_t TESSOID_STDCALL addEdge(MeshDataHandle mesh, int32_t from, int32_t to) {
+    SceneObject* o = meshObject(mesh, "AddEdge");
+    if (!o)
+        return 1;
+    if (!vertexIndex(*o, from) || !vertexIndex(*o, to) ||
+        o->mesh.edges.size() / 2 >= static_cast<size_t>(o->allocatedEdges))
+        return ActiveHost()->fail("AddEdge: index outside the vertices or too many edges");
+    o->mesh.edges.insert(o->mesh.edges.end(), {from, to});
+    return 0;
+}
+
+int32_t TESSOID_STDCALL addFace(MeshDataHandle mesh, int32_t a, int32_t b, int32_t c,
+                                int32_t* unused) {
+    SceneObject* o = meshObject(mesh, "AddFace");
+    if (!o)
+        return 1;
+    if (!vertexIndex(*o, a) || !vertexIndex(*o, b) || !vertexIndex(*o, c) ||
+        o->mesh.faces.size() / 3 >= static_cast<size_t>(std::max(o->allocatedFaces, 0)))
+        return ActiveHost()->fail("AddFace: index outside the vertices or too many faces");
+    o->mesh.faces.insert(o->mesh.faces.end(), {a, b, c});
+    if (unused)
+        *unused = static_cast<int32_t>(o->mesh.faces.size() / 3 - 1);
+    return 0;
+}
+
+int32_t TESSOID_STDCALL assignMaterial(HostHandle handle, const char* material) {
+    SceneObject* o = ActiveHost()->scene().find(handle);
+    if (!o || o->kind != KIND_POLYGON_MESH || !material)
+        return ActiveHost()->fail("AssignMaterial: not a polygon mesh or null name");
+    o->assignedMaterial = material;
+    return 0;
+}
+
+int32_t TESSOID_STDCALL setObjectAttributes(HostHandle handle, PlacementRecord* placement,
+                                            int32_t mask) {
+    PluginHost* h = ActiveHost();
+    SceneObject* o = h->scene().find(handle);
+    if (!o || !placement || placement->tag != 101)
+        return h->fail("SetObjectAttributes: unknown handle or placement record without 101");
+    if (mask == PLACE_LIGHT_POSITION && o->kind == KIND_LIGHT) {
+        std::memcpy(o->position, placement->vector, sizeof(o->position));
+        o->hasPosition = true;
+    } else if (mask == PLACE_CAMERA_POSITION && o->kind == KIND_CAMERA) {
+        std::memcpy(o->position, placement->vector, sizeof(o->position));
+        o->hasPosition = true;
+    } else if (mask == PLACE_CAMERA_TARGET && o->kind == KIND_CAMERA) {
+        std::memcpy(o->target, placement->vector, sizeof(o->target));
+        o->hasTarget = true;
+    } else {
+        return h->fail("SetObjectAttributes: mask " + std::to_string(mask) +
+                       " does not fit an object of kind " + std::to_string(o->kind));
+    }
+    return 0;
+}
+
+// Which item type may hang under which.
+int32_t parentTypeOf(int32_t type) {
+    switch (type) {
+    case ITEM_MATERIAL: return 0;
+    case ITEM_STANDARD_TEXTURE: return ITEM_MATERIAL;
+    case ITEM_PIGMENT:
+    case ITEM_FINISH: return ITEM_STANDARD_TEXTURE;
+    case ITEM_SOLID_COLOUR:
+    case ITEM_IMAGE_MAP: return ITEM_PIGMENT;
+    case ITEM_AMBIENT_COLOUR: return ITEM_FINISH;
+    default: return -1;
+    }
+}
+
+} // namespace
+
+void InstallImportServices(HostInterface& services) {
+    services.setObjectAttributes = setObjectAttributes;
+}
+
+int32_t PluginHost::createLibraryItem(const void* specBytes, HostHandle* out) {
+    if (!specBytes)
+        return fail("CreateObject: kind 11 without a library item descriptor");
+    LibraryItemSpec spec;
+    std::memcpy(&spec, specBytes, sizeof(spec));
+    std::string name;
+    const void* end = std::memchr(spec.name, 0, sizeof(spec.name));
+    if (!end)
+        return fail("CreateObject: library item name unterminated");
+    name.assign(static_cast<const char*>(spec.name), static_cast<const char*>(end));
+    int32_t parentType = parentTypeOf(spec.type);
+    if (parentType < 0)
+        return fail("CreateObject: unknown library item type " + std::to_string(spec.type));
+    SceneObject* parent = spec.parent ? scene_.find(spec.parent) : nullptr;
+    if (parentType == 0 ? spec.parent != 0
+                        : (!parent || parent->kind != KIND_LIBRARY_ITEM ||
+                           parent->itemType != parentType))
+        return fail("CreateObject: library item type " + std::to_string(spec.type) +
+                    " under the wrong parent");
+    if (spec.type == ITEM_MATERIAL && name.empty())
+        return fail("CreateObject: a material needs a name");
+    SceneObject& item = scene_.add(KIND_LIBRARY_ITEM, name);
+    item.itemType = spec.type;
+    if (parent) {
+        item.parent = parent->handle;
+        parent->children.push_back(item.handle);
+    }
+    *out = item.handle;
+    return 0;
+}
+
+void PluginHost::fillPolygonMeshRecord(SceneObject& object, uint8_t* extension1) {
+    // The caller stored its builder table 28 bytes in; the host fills it.
+    MeshBuilderTable* table = nullptr;
+    std::memcpy(&table, extension1 + 28, sizeof(table));
+    std::memcpy(extension1 + 8, object.extension1.data() + 8, EXTENSION1_SIZE - 8);
+    std::memcpy(extension1 + 28, &table, sizeof(table));
+    AssignMaterialFn assign = assignMaterial;
+    std::memcpy(extension1 + 16, &assign, sizeof(assign));
+    if (!table)
+        return;
+    if (table->size != MESH_BUILDER_TABLE_SIZE) {
+        fail("GetObjectInfo: mesh builder table without its size 200");
+        return;
+    }
+    table->mesh = object.handle;
+    table->allocateMesh = allocateMesh;
+    table->allocateFaces = allocateFaces;
+    table->addFace = addFace;
+    table->addVertex = addVertex;
+    table->addTextureVertex = addTextureVertex;
+    table->addEdge = addEdge;
+}
+
+bool PluginHost::materialDefined(const std::string& name) {
+    for (SceneObject* o : scene_.objects())
+        if (o->kind == KIND_LIBRARY_ITEM && o->itemType == ITEM_MATERIAL && o->name == name)
+            return true;
+    return false;
+}
+
+} // namespace host
