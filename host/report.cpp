@@ -1,5 +1,7 @@
 #include "host/report.h"
 
+#include "plugin/import_records.h"
+
 #include <cstdio>
 #include <cstring>
 #include <ostream>
@@ -46,6 +48,52 @@ void TESSOID_STDCALL countEdge(void* ctx, int32_t, int32_t) {
     ++static_cast<int32_t*>(ctx)[1];
 }
 
+double extDouble(const std::vector<uint8_t>& ext, size_t offset) {
+    double v;
+    std::memcpy(&v, ext.data() + offset, sizeof(v));
+    return v;
+}
+
+std::string triple(double a, double b, double c) {
+    char s[96];
+    std::snprintf(s, sizeof(s), "(%g, %g, %g)", a, b, c);
+    return s;
+}
+
+SceneObject* itemChild(Scene& scene, const SceneObject& parent, int32_t type) {
+    for (HostHandle h : parent.children)
+        if (SceneObject* c = scene.find(h); c && c->itemType == type)
+            return c;
+    return nullptr;
+}
+
+// A material item as one line: its colour or image map, and its ambient colour.
+void printMaterial(Scene& scene, const SceneObject& material, std::ostream& out) {
+    out << "  " << material.name;
+    SceneObject* texture = itemChild(scene, material, ITEM_STANDARD_TEXTURE);
+    SceneObject* pigment = texture ? itemChild(scene, *texture, ITEM_PIGMENT) : nullptr;
+    SceneObject* finish = texture ? itemChild(scene, *texture, ITEM_FINISH) : nullptr;
+    if (SceneObject* colour = pigment ? itemChild(scene, *pigment, ITEM_SOLID_COLOUR) : nullptr) {
+        const auto& e = colour->extension2;
+        out << "  colour " << triple(extDouble(e, 20), extDouble(e, 28), extDouble(e, 36));
+        if (extDouble(e, 44) != 0 || extDouble(e, 52) != 0)
+            out << " transparency " << extDouble(e, 44) << "/" << extDouble(e, 52);
+    } else if (SceneObject* image = pigment ? itemChild(scene, *pigment, ITEM_IMAGE_MAP)
+                                            : nullptr) {
+        const char* file = reinterpret_cast<const char*>(image->extension2.data()) +
+                           (IMAGE_FILE_NAME - ITEM_VALUES);
+        int32_t type;
+        std::memcpy(&type, image->extension2.data() + (IMAGE_TYPE - ITEM_VALUES), 4);
+        out << "  image map \"" << std::string(file, strnlen(file, IMAGE_FILE_NAME_SIZE))
+            << "\" (type " << type << ")";
+    }
+    if (SceneObject* ambient = finish ? itemChild(scene, *finish, ITEM_AMBIENT_COLOUR) : nullptr)
+        out << "  ambient "
+            << triple(extDouble(ambient->extension2, 20), extDouble(ambient->extension2, 28),
+                      extDouble(ambient->extension2, 36));
+    out << "\n";
+}
+
 void printObject(PluginHost& host, SceneObject& object, int depth, std::ostream& out) {
     out << std::string(2 * depth, ' ') << object.name << "  (" << kindName(object.kind) << ")";
     if (object.pluginObject) {
@@ -60,6 +108,16 @@ void printObject(PluginHost& host, SceneObject& object, int depth, std::ostream&
     } else if (object.kind == KIND_POLYGON_MESH) {
         out << "  vertices " << object.mesh.vertices.size() / 3 << "  faces "
             << object.mesh.faces.size() / 3;
+        if (!object.mesh.uvs.empty())
+            out << "  uvs " << object.mesh.uvs.size() / 3;
+    } else if (object.kind == KIND_CAMERA) {
+        out << "  at " << triple(object.position[0], object.position[1], object.position[2])
+            << "  looking at " << triple(object.target[0], object.target[1], object.target[2])
+            << "  field of view " << extDouble(object.extension1, CAMERA_FIELD_OF_VIEW - KIND_VALUES);
+    } else if (object.kind == KIND_LIGHT) {
+        const auto& e = object.extension1;
+        out << "  at " << triple(object.position[0], object.position[1], object.position[2])
+            << "  colour " << triple(extDouble(e, 8), extDouble(e, 16), extDouble(e, 24));
     }
     if (!object.textureName.empty())
         out << "  material " << object.textureName;
@@ -103,8 +161,19 @@ void PrintPluginInfo(PluginHost& host, std::ostream& out) {
 }
 
 void PrintScene(PluginHost& host, std::ostream& out) {
+    bool anyMaterial = false;
+    for (SceneObject* object : host.scene().topLevel()) {
+        if (object->kind == KIND_LIBRARY_ITEM)
+            anyMaterial = true;
+        else
+            printObject(host, *object, 0, out);
+    }
+    if (!anyMaterial)
+        return;
+    out << "materials:\n";
     for (SceneObject* object : host.scene().topLevel())
-        printObject(host, *object, 0, out);
+        if (object->kind == KIND_LIBRARY_ITEM && object->itemType == ITEM_MATERIAL)
+            printMaterial(host.scene(), *object, out);
 }
 
 } // namespace host
