@@ -1,0 +1,148 @@
+// The "Mesh" import command through the real plug-in: file dialog, dispatch by
+// extension, and Wavefront files into mesh objects.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <sstream>
+
+#include "chunk_writer.h"
+#include "e2e_support.h"
+#include "host/plugin_host.h"
+#include "objreader/obj_reader.h"
+#include "platform/standin_control.h"
+
+using namespace tessoid;
+using tds::test::TempDir;
+
+namespace {
+
+const char TRIANGLE_OBJ[] = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+
+class ImportCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(h.load(e2e::pluginPath())) << h.error(); }
+    void TearDown() override { EXPECT_TRUE(h.misuses.empty()) << h.misuses.front(); }
+    std::string write(const std::string& name, const std::string& text) {
+        std::string path = dir.file(name);
+        size_t slash = path.rfind('/');
+        mkdir(path.substr(0, slash).c_str(), 0755);
+        tds::test::writeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+        return path;
+    }
+    int32_t importPath(const std::string& path) {
+        h.chosenFile = path;
+        return h.runImportCommand();
+    }
+    // The source name the only object saved: the 256-byte field after the
+    // stream's version byte, which follows the host's framing (magic, format,
+    // count, name length, name, size).
+    std::string savedSourceName() {
+        std::string path = e2e::tempPath("source.tsc");
+        EXPECT_TRUE(h.saveScene(path));
+        std::string bytes = e2e::readFile(path);
+        uint32_t nameLength = 0;
+        std::memcpy(&nameLength, bytes.data() + 12, 4);
+        size_t stream = 16 + nameLength + 4;
+        EXPECT_EQ(bytes.at(stream), 4) << "stream version";
+        return std::string(bytes.c_str() + stream + 1);
+    }
+    host::PluginHost h;
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(ImportCommandTest, CancelledDialogCallsNoReader) {
+    h.chosenFile.clear();
+    EXPECT_EQ(h.runImportCommand(), 0);
+    EXPECT_EQ(h.scene().size(), 0u);
+}
+
+TEST_F(ImportCommandTest, ObjInAnyCaseMakesOneMeshObjectAndAnswersItsHandle) {
+    for (const char* name : {"upper.OBJ", "mixed.Obj", "two.3ds.obj"}) {
+        std::string path = write(name, TRIANGLE_OBJ);
+        size_t before = h.scene().size();
+        int32_t handle = importPath(path);
+        ASSERT_EQ(h.scene().size(), before + 1) << name;
+        host::SceneObject* created = h.scene().objects().back();
+        EXPECT_EQ(static_cast<uint32_t>(handle), created->handle) << name;
+        EXPECT_EQ(created->kind, KIND_PLUGIN_OBJECT);
+    }
+}
+
+TEST_F(ImportCommandTest, NamesWithoutAUsableExtensionImportNothing) {
+    std::string dotted = write("dir.v2/noextension", TRIANGLE_OBJ);
+    std::string trailing = write("trailing.", TRIANGLE_OBJ);
+    std::string other = write("model.stl", TRIANGLE_OBJ);
+    for (const std::string& path : {dotted, trailing, other}) {
+        EXPECT_EQ(importPath(path), 0) << path;
+        EXPECT_EQ(h.scene().size(), 0u) << path;
+    }
+}
+
+TEST_F(ImportCommandTest, UnreadableObjFilesImportNothingAndShowNothing) {
+    standin::ClearMessageBoxLog();
+    std::string zeroReference = write("zero.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 0 1 2\n");
+    std::string noFaces = write("cloud.obj", "v 0 0 0\nv 1 0 0\n");
+    for (const std::string& path : {zeroReference, noFaces, dir.file("missing.obj")}) {
+        EXPECT_EQ(importPath(path), 0) << path;
+        EXPECT_EQ(h.scene().size(), 0u) << path;
+    }
+    EXPECT_TRUE(standin::MessageBoxLog().empty());
+}
+
+TEST_F(ImportCommandTest, TheObjectKeepsThePathAsItsSourceName) {
+    std::string path = write("named.obj", TRIANGLE_OBJ);
+    importPath(path);
+    ASSERT_EQ(h.scene().size(), 1u);
+    EXPECT_EQ(savedSourceName(), path);
+}
+
+TEST_F(ImportCommandTest, ExampleObjMatchesItsGoldenSceneText) {
+    importPath(e2e::sourceDir() + "/examples/lprism.obj");
+    std::ostringstream text;
+    h.writeSceneText(text, false);
+    EXPECT_EQ(text.str(), e2e::readFile(e2e::sourceDir() + "/tests/import/golden/lprism.inc"));
+}
+
+// Every real-world file either becomes a mesh object with the reader's counts, or
+// fails in the reader for a reason it names, and then nothing is created.
+TEST_F(ImportCommandTest, RealObjFilesImportWithTheReadersCounts) {
+    std::string objDir = e2e::sharedDir() + "/testdata/obj";
+    std::vector<std::string> names;
+    if (DIR* d = opendir(objDir.c_str())) {
+        while (dirent* e = readdir(d))
+            if (e->d_name[0] != '.')
+                names.push_back(e->d_name);
+        closedir(d);
+    }
+    ASSERT_GE(names.size(), 30u);
+    std::sort(names.begin(), names.end());
+    int imported = 0;
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        std::string path = objDir + "/" + name;
+        obj::ObjMesh mesh;
+        obj::ObjResult read = obj::readObjFile(path.c_str(), &mesh);
+        host::PluginHost fresh;
+        ASSERT_TRUE(fresh.load(e2e::pluginPath()));
+        fresh.chosenFile = path;
+        int32_t handle = fresh.runImportCommand();
+        if (read != obj::ObjResult::Ok) {
+            EXPECT_EQ(handle, 0) << obj::describeObjResult(read);
+            EXPECT_EQ(fresh.scene().size(), 0u);
+            continue;
+        }
+        ASSERT_NE(handle, 0);
+        host::MeshData drawn;
+        ASSERT_TRUE(fresh.draw(static_cast<uint32_t>(handle), false, drawn));
+        EXPECT_EQ(drawn.vertices.size() / 3, static_cast<size_t>(mesh.vertexCount));
+        EXPECT_EQ(drawn.faces.size() / 3, static_cast<size_t>(mesh.triangleCount));
+        EXPECT_TRUE(fresh.misuses.empty());
+        ++imported;
+    }
+    EXPECT_GE(imported, 30);
+}
