@@ -79,7 +79,7 @@ ObjectTypeInterface& typeRecord() {
             std::abort();
         t.typeFlags |= TYPE_FLAG_NO_DIALOG; // the host fills the object itself
         // Keep each input quick; the limit's own check is the same at any size.
-        SetLoadByteLimit(8u << 20);
+        SetLoadByteLimit(1u << 20);
         return t;
     }();
     return type;

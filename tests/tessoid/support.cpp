@@ -135,7 +135,8 @@ int32_t TESSOID_STDCALL WriteToStream(int32_t cookie, void* buffer, int32_t coun
 int32_t TESSOID_STDCALL ReadFromStream(int32_t cookie, void* buffer, int32_t count) {
     auto* s = reinterpret_cast<ByteStream*>(static_cast<uintptr_t>(cookie));
     const size_t n = std::min(static_cast<size_t>(count), s->bytes.size() - s->readPos);
-    std::memcpy(buffer, s->bytes.data() + s->readPos, n);
+    if (n > 0)
+        std::memcpy(buffer, s->bytes.data() + s->readPos, n);
     s->readPos += n;
     ++s->calls;
     return static_cast<int32_t>(n);
