@@ -27,6 +27,12 @@ int32_t guarded(ObjectPtr object, F f) {
     }
 }
 
+// The scene operations keep the host's cookie and text function for the call.
+void storeTextCall(int32_t cookie, TextFn text) {
+    ObjectBase::streamCookie = cookie;
+    ObjectBase::textSink = text;
+}
+
 ObjectPtr TESSOID_STDCALL createSlot(void* context) {
     TessoidObject* object = nullptr;
     try {
@@ -95,32 +101,28 @@ int32_t TESSOID_STDCALL enumVerticesAndEdgesSlot(ObjectPtr o, void* context, Ver
 
 int32_t TESSOID_STDCALL writeSceneSlot(ObjectPtr o, int32_t cookie, const char* name, TextFn text) {
     return guarded(o, [&](ObjectBase* b) {
-        ObjectBase::streamCookie = cookie;
-        ObjectBase::textSink = text;
+        storeTextCall(cookie, text);
         return b->WriteScene(name);
     });
 }
 
 int32_t TESSOID_STDCALL markDeclaredSlot(ObjectPtr o, int32_t cookie, TextFn text) {
     return guarded(o, [&](ObjectBase* b) {
-        ObjectBase::streamCookie = cookie;
-        ObjectBase::textSink = text;
+        storeTextCall(cookie, text);
         return b->MarkDeclared();
     });
 }
 
 int32_t TESSOID_STDCALL sceneQuerySlot(ObjectPtr o, int32_t cookie, int32_t argument, TextFn text) {
     return guarded(o, [&](ObjectBase* b) {
-        ObjectBase::streamCookie = cookie;
-        ObjectBase::textSink = text;
+        storeTextCall(cookie, text);
         return b->SceneQuery(argument);
     });
 }
 
 int32_t TESSOID_STDCALL markDeclaredAgainSlot(ObjectPtr o, int32_t cookie, TextFn text) {
     return guarded(o, [&](ObjectBase* b) {
-        ObjectBase::streamCookie = cookie;
-        ObjectBase::textSink = text;
+        storeTextCall(cookie, text);
         return b->MarkDeclaredAgain();
     });
 }
