@@ -16,59 +16,25 @@ std::map<HostHandle, ShapeData>& shapes() {
     return all;
 }
 
-// Looks up the shape and the item a getter asks for; a bad handle or index is
-// the plug-in breaking the contract (it read the count from our record).
-template <typename Item>
-const Item* itemOf(const char* getter, HostHandle handle, int32_t index, void* out,
-                   const std::vector<Item> ShapeData::*items) {
+// One getter for every kind of item: copies item `index` of the object's list.
+// A bad handle or index is the plug-in breaking the contract (it read the count
+// from our record).
+template <typename Item, std::vector<Item> ShapeData::*Items>
+int32_t TESSOID_STDCALL itemGetter(HostHandle handle, int32_t index, void* out) {
+    static_assert(std::is_trivially_copyable_v<Item>);
     const ShapeData* shape = FindShape(handle);
-    if (!out || !shape || index < 0 || static_cast<size_t>(index) >= (shape->*items).size()) {
-        ActiveHost()->fail(std::string(getter) + ": unknown object, null output or index " +
-                           std::to_string(index) + " out of range");
-        return nullptr;
-    }
-    return &(shape->*items)[static_cast<size_t>(index)];
-}
-
-int32_t TESSOID_STDCALL profilePointGetter(HostHandle handle, int32_t index, void* out) {
-    const ProfilePoint* p = itemOf("profile point getter", handle, index, out, &ShapeData::profile);
-    if (!p)
-        return 1;
-    std::memcpy(out, p, sizeof(*p));
+    if (!out || !shape || index < 0 || static_cast<size_t>(index) >= (shape->*Items).size())
+        return ActiveHost()->fail("shape getter: unknown object, null output or index " +
+                                  std::to_string(index) + " out of range");
+    std::memcpy(out, &(shape->*Items)[static_cast<size_t>(index)], sizeof(Item));
     return 0;
 }
 
-int32_t TESSOID_STDCALL pointGetter(HostHandle handle, int32_t index, void* out) {
-    const auto* p = itemOf("point getter", handle, index, out, &ShapeData::points);
-    if (!p)
-        return 1;
-    std::memcpy(out, p->data(), 3 * sizeof(double));
-    return 0;
-}
-
-int32_t TESSOID_STDCALL patchGetter(HostHandle handle, int32_t index, void* out) {
-    const auto* p = itemOf("patch getter", handle, index, out, &ShapeData::patches);
-    if (!p)
-        return 1;
-    std::memcpy(out, p->data(), 16 * sizeof(int32_t));
-    return 0;
-}
-
-int32_t TESSOID_STDCALL faceGetter(HostHandle handle, int32_t index, void* out) {
-    const auto* f = itemOf("face getter", handle, index, out, &ShapeData::faces);
-    if (!f)
-        return 1;
-    std::memcpy(out, f->data(), 3 * sizeof(int32_t));
-    return 0;
-}
-
-int32_t TESSOID_STDCALL blobGetter(HostHandle handle, int32_t index, void* out) {
-    const BlobComponent* c = itemOf("blob component getter", handle, index, out, &ShapeData::blobs);
-    if (!c)
-        return 1;
-    std::memcpy(out, c, sizeof(*c));
-    return 0;
-}
+constexpr RecordGetterFn profilePointGetter = itemGetter<ProfilePoint, &ShapeData::profile>;
+constexpr RecordGetterFn pointGetter = itemGetter<std::array<double, 3>, &ShapeData::points>;
+constexpr RecordGetterFn patchGetter = itemGetter<std::array<int32_t, 16>, &ShapeData::patches>;
+constexpr RecordGetterFn faceGetter = itemGetter<std::array<int32_t, 3>, &ShapeData::faces>;
+constexpr RecordGetterFn blobGetter = itemGetter<BlobComponent, &ShapeData::blobs>;
 
 int32_t TESSOID_STDCALL meshCounts(int32_t context, int32_t* vertices, int32_t* faces,
                                    int32_t* out2, int32_t* out3, int32_t* out4, int32_t* out5) {

@@ -41,47 +41,31 @@ int32_t TESSOID_STDCALL slotGetFileName(int32_t value, char* buffer) {
     return 0;
 }
 
-// Getters: fill the output for an index the object has, else fail without writing.
-int32_t TESSOID_STDCALL profileGetter(HostHandle h, int32_t index, void* out) {
+// Getters: copy item `index` of the object's list, or fail without writing.
+template <typename Item, std::vector<Item> FakeObject::*Items>
+int32_t TESSOID_STDCALL itemGetter(HostHandle h, int32_t index, void* out) {
     FakeObject& o = host().find(h);
     ++host().getterCalls;
-    if (index < 0 || static_cast<size_t>(index) >= o.profile.size())
+    if (index < 0 || static_cast<size_t>(index) >= (o.*Items).size())
         return 1;
-    std::memcpy(out, &o.profile[index], sizeof(ProfilePoint));
+    std::memcpy(out, &(o.*Items)[index], sizeof(Item));
     return 0;
 }
-int32_t TESSOID_STDCALL pointGetter(HostHandle h, int32_t index, void* out) {
-    FakeObject& o = host().find(h);
-    ++host().getterCalls;
-    if (index < 0 || static_cast<size_t>(index) >= o.points.size())
-        return 1;
-    std::memcpy(out, o.points[index].data(), 3 * sizeof(double));
-    return 0;
-}
+
+// A patch getter that also fails at the object's chosen patch.
 int32_t TESSOID_STDCALL patchGetter(HostHandle h, int32_t index, void* out) {
-    FakeObject& o = host().find(h);
-    ++host().getterCalls;
-    if (index < 0 || static_cast<size_t>(index) >= o.patches.size() || index == o.failingPatch)
+    if (index == host().find(h).failingPatch) {
+        ++host().getterCalls;
         return 1;
-    std::memcpy(out, o.patches[index].data(), 16 * sizeof(int32_t));
-    return 0;
+    }
+    return itemGetter<std::array<int32_t, 16>, &FakeObject::patches>(h, index, out);
 }
-int32_t TESSOID_STDCALL faceGetter(HostHandle h, int32_t index, void* out) {
-    FakeObject& o = host().find(h);
-    ++host().getterCalls;
-    if (index < 0 || static_cast<size_t>(index) >= o.faces.size())
-        return 1;
-    std::memcpy(out, o.faces[index].data(), 3 * sizeof(int32_t));
-    return 0;
-}
-int32_t TESSOID_STDCALL blobGetter(HostHandle h, int32_t index, void* out) {
-    FakeObject& o = host().find(h);
-    ++host().getterCalls;
-    if (index < 0 || static_cast<size_t>(index) >= o.blobs.size())
-        return 1;
-    std::memcpy(out, &o.blobs[index], sizeof(BlobComponent));
-    return 0;
-}
+
+constexpr RecordGetterFn profileGetter = itemGetter<ProfilePoint, &FakeObject::profile>;
+constexpr RecordGetterFn pointGetter = itemGetter<std::array<double, 3>, &FakeObject::points>;
+constexpr RecordGetterFn faceGetter = itemGetter<std::array<int32_t, 3>, &FakeObject::faces>;
+constexpr RecordGetterFn blobGetter = itemGetter<BlobComponent, &FakeObject::blobs>;
+
 int32_t TESSOID_STDCALL meshCounts(int32_t context, int32_t* v, int32_t* f, int32_t* a, int32_t* b,
                                    int32_t* c, int32_t* d) {
     *v = host().find(static_cast<HostHandle>(context)).countedVertices;
