@@ -31,4 +31,8 @@ for tds in examples/*.3ds; do
   "$host" import "$tds" --scene-text "$out/$(basename "$tds" .3ds).inc"
 done
 
+step "tessellate the current object of examples/tessellate.json (a transformed CSG union)"
+"$host" tessellate examples/tessellate.json --scene-text "$out/tessellate.inc"
+head -n 3 "$out/tessellate.inc"
+
 printf '\nScene text and scenes are in %s/\n' "$out"
