@@ -1,3 +1,18 @@
+# The shared real-world test files: beside the checkout, or where the workplace keeps them.
+set(TESSOID_SHARED_DIR "" CACHE PATH "Folder holding testdata/ with the real-world files")
+if(NOT TESSOID_SHARED_DIR)
+  foreach(candidate ${PROJECT_SOURCE_DIR}/../shared /work/shared)
+    if(EXISTS ${candidate}/testdata/EXPECTED.tsv)
+      get_filename_component(TESSOID_SHARED_DIR ${candidate} ABSOLUTE)
+      break()
+    endif()
+  endforeach()
+endif()
+if(NOT TESSOID_SHARED_DIR)
+  message(WARNING "real-world test files not found: set TESSOID_SHARED_DIR")
+  set(TESSOID_SHARED_DIR ${PROJECT_SOURCE_DIR}/../shared)
+endif()
+
 # tessoid_add_test(NAME n SOURCES ... [LIBS ...])
 # A GoogleTest executable registered with CTest; it runs with the source tree as
 # working directory so tests find testdata through TESSOID_SOURCE_DIR.
@@ -7,7 +22,7 @@ function(tessoid_add_test)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
   target_compile_definitions(${T_NAME} PRIVATE
     TESSOID_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    TESSOID_SHARED_DIR="${PROJECT_SOURCE_DIR}/../shared"
+    TESSOID_SHARED_DIR="${TESSOID_SHARED_DIR}"
     TESSOID_BINARY_DIR="${PROJECT_BINARY_DIR}")
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 600)
