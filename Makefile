@@ -3,7 +3,7 @@
 JOBS ?= 2
 SHELL := /bin/bash
 
-.PHONY: deps demo test build build-asan build-win32 fuzz bench clean
+.PHONY: deps demo test build build-asan build-win32 wine-e2e fuzz bench clean
 
 deps:
 	./scripts/install-deps.sh
@@ -27,7 +27,17 @@ test: build build-asan build-win32
 	ctest --preset linux32 -j $(JOBS)
 	ctest --preset linux32-asan -j $(JOBS)
 	./scripts/check-dll.sh build/win32
+	$(MAKE) --no-print-directory wine-e2e
 	./scripts/fuzz.sh
+
+# The shipped DLL and the Windows host under Wine, compared with the Linux build.
+# Skipped, saying so, where Wine cannot be installed (not root, no i386 packages).
+wine-e2e: build build-win32
+	@if ./scripts/install-deps.sh wine; then \
+	  ./scripts/wine-e2e.sh build/win32 build/linux32; \
+	else \
+	  echo "wine-e2e: SKIPPED: Wine (wine32:i386, xvfb) could not be installed"; \
+	fi
 
 fuzz: deps
 	./scripts/fuzz.sh

@@ -2,6 +2,26 @@
 # Installs the Debian packages the builds need, only those that are missing.
 # Runs as root on a fresh Debian 12 machine; a no-op when everything is there.
 set -euo pipefail
+
+# What the Wine end-to-end suite needs: `install-deps.sh wine`, called by the
+# Makefile for that suite only.
+install_wine() {
+    local need=(wine wine32:i386 xvfb xauth) missing=() p
+    for p in "${need[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    ((${#missing[@]})) || return 0
+    echo "installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+if [ "${1:-}" = wine ]; then
+    install_wine
+    exit
+fi
+
 need=(g++ g++-multilib g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build
       clang libclang-rt-14-dev googletest make python3 nlohmann-json3-dev
       libtinyobjloader-dev)
