@@ -17,7 +17,7 @@
 
 #include "host/scene.h"
 #include "plugin/interface_records.h"
-#include "tessellate/host_records.h"
+#include "plugin/shape_records.h"
 
 namespace host {
 

@@ -9,7 +9,7 @@
 #include "platform/win32.h"
 #include "plugin/host_object_record.h"
 #include "plugin/host_services.h"
-#include "tessellate/host_records.h"
+#include "plugin/shape_records.h"
 #include "tessoid/tessoid_object.h"
 
 namespace tessoid {

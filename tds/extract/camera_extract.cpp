@@ -55,41 +55,11 @@ void fillCamera(ChunkNode* object, CameraRecord** record) {
 
 } // namespace
 
-void PrepareCameraRecord(CameraRecord** record) {
-    if (!record) {
-        pushError(ERR_INVALID_ARG);
-        return;
-    }
-    if (!*record) {
-        *record = new (std::nothrow) CameraRecord;
-        if (!*record)
-            pushError(ERR_NO_MEM);
-        return;
-    }
-    **record = CameraRecord{};
-}
+void PrepareCameraRecord(CameraRecord** record) { detail::prepareRecord(record); }
 
-void FreeCameraRecord(CameraRecord** record) {
-    if (!record || !*record)
-        return;
-    delete *record;
-    *record = nullptr;
-}
+void FreeCameraRecord(CameraRecord** record) { detail::freeRecord(record); }
 
-uint32_t CountCameras(ChunkDatabase* db) {
-    if (!db) {
-        pushError(ERR_INVALID_ARG);
-        return 0;
-    }
-    RefreshObjectIndex(db);
-    if (!db->objectIndex)
-        return 0;
-    uint32_t n = 0;
-    for (const ChunkIndexEntry& e : db->objectIndex->entries)
-        if (isCamera(e.chunk))
-            ++n;
-    return n;
-}
+uint32_t CountCameras(ChunkDatabase* db) { return detail::countObjects(db, isCamera); }
 
 void FetchCameraByIndex(ChunkDatabase* db, uint32_t index, CameraRecord** record) {
     if (!db || !record) {
@@ -97,18 +67,8 @@ void FetchCameraByIndex(ChunkDatabase* db, uint32_t index, CameraRecord** record
         return;
     }
     try {
-        RefreshObjectIndex(db);
-        if (!db->objectIndex)
-            return;
-        uint32_t seen = 0;
-        for (const ChunkIndexEntry& e : db->objectIndex->entries) {
-            if (!isCamera(e.chunk))
-                continue;
-            if (seen++ == index) {
-                fillCamera(e.chunk, record);
-                return;
-            }
-        }
+        if (ChunkNode* camera = detail::nthObject(db, index, isCamera))
+            fillCamera(camera, record);
     } catch (const std::bad_alloc&) {
         pushError(ERR_NO_MEM);
     }

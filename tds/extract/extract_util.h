@@ -7,7 +7,11 @@
 #include <initializer_list>
 #include <string>
 
+#include <new>
+
 #include "tds/chunk/chunk_tree.h"
+#include "tds/chunk/errors.h"
+#include "tds/extract/mesh_record.h"
 
 namespace tds::detail {
 
@@ -18,6 +22,57 @@ template <size_t N> void copyName(char (&field)[N], const std::string& text) {
     const size_t n = text.size() < N - 1 ? text.size() : N - 1;
     std::memcpy(field, text.data(), n);
     std::memset(field + n, 0, N - n);
+}
+
+// The prepare and free halves of the record pattern: a null reference is
+// ERR_INVALID_ARG; a missing record is allocated, an existing one reset.
+template <typename Record> void prepareRecord(Record** record) {
+    if (!record) {
+        pushError(ERR_INVALID_ARG);
+        return;
+    }
+    if (!*record) {
+        *record = new (std::nothrow) Record;
+        if (!*record)
+            pushError(ERR_NO_MEM);
+        return;
+    }
+    **record = Record{};
+}
+
+template <typename Record> void freeRecord(Record** record) {
+    if (!record || !*record)
+        return;
+    delete *record;
+    *record = nullptr;
+}
+
+// How many named objects of the scene `matches` accepts (refreshing the index).
+template <typename Match> uint32_t countObjects(ChunkDatabase* db, Match matches) {
+    if (!db) {
+        pushError(ERR_INVALID_ARG);
+        return 0;
+    }
+    RefreshObjectIndex(db);
+    if (!db->objectIndex)
+        return 0;
+    uint32_t n = 0;
+    for (const ChunkIndexEntry& e : db->objectIndex->entries)
+        if (matches(e.chunk))
+            ++n;
+    return n;
+}
+
+// The index-th named object `matches` accepts, in object index order, or nullptr.
+template <typename Match> ChunkNode* nthObject(ChunkDatabase* db, uint32_t index, Match matches) {
+    RefreshObjectIndex(db);
+    if (!db->objectIndex)
+        return nullptr;
+    uint32_t seen = 0;
+    for (const ChunkIndexEntry& e : db->objectIndex->entries)
+        if (matches(e.chunk) && seen++ == index)
+            return e.chunk;
+    return nullptr;
 }
 
 // The first direct child of `node` with this id, or nullptr.

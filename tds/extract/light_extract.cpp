@@ -22,18 +22,7 @@ LightKind lightKind(const ChunkNode* object) {
 }
 
 uint32_t countLights(ChunkDatabase* db, LightKind kind) {
-    if (!db) {
-        pushError(ERR_INVALID_ARG);
-        return 0;
-    }
-    RefreshObjectIndex(db);
-    if (!db->objectIndex)
-        return 0;
-    uint32_t n = 0;
-    for (const ChunkIndexEntry& e : db->objectIndex->entries)
-        if (lightKind(e.chunk) == kind)
-            ++n;
-    return n;
+    return detail::countObjects(db, [kind](ChunkNode* n) { return lightKind(n) == kind; });
 }
 
 void readFloatInto(ChunkNode* c, float& out) {
@@ -145,18 +134,9 @@ void fetchLight(ChunkDatabase* db, uint32_t index, LightRecord** record, LightKi
     if (!detail::checkDatabase(db, {CK_MESH_FILE, CK_PROJECT_FILE}))
         return;
     try {
-        RefreshObjectIndex(db);
-        if (!db->objectIndex)
-            return;
-        uint32_t seen = 0;
-        for (const ChunkIndexEntry& e : db->objectIndex->entries) {
-            if (lightKind(e.chunk) != kind)
-                continue;
-            if (seen++ == index) {
-                fillLight(e.chunk, record);
-                return;
-            }
-        }
+        if (ChunkNode* light = detail::nthObject(
+                db, index, [kind](ChunkNode* n) { return lightKind(n) == kind; }))
+            fillLight(light, record);
     } catch (const std::bad_alloc&) {
         pushError(ERR_NO_MEM);
     }
@@ -192,12 +172,7 @@ void PrepareSpotlightRecord(LightRecord** record) {
         pushError(ERR_NO_MEM);
 }
 
-void FreeLightRecord(LightRecord** record) {
-    if (!record || !*record)
-        return;
-    delete *record;
-    *record = nullptr;
-}
+void FreeLightRecord(LightRecord** record) { detail::freeRecord(record); }
 
 uint32_t CountOmniLights(ChunkDatabase* db) { return countLights(db, LightKind::Omni); }
 

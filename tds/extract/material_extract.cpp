@@ -277,26 +277,9 @@ void fillMaterial(ChunkNode* entry, MaterialRecord** record) {
 
 } // namespace
 
-void PrepareMaterialRecord(MaterialRecord** record) {
-    if (!record) {
-        pushError(ERR_INVALID_ARG);
-        return;
-    }
-    if (!*record) {
-        *record = new (std::nothrow) MaterialRecord;
-        if (!*record)
-            pushError(ERR_NO_MEM);
-        return;
-    }
-    **record = MaterialRecord{};
-}
+void PrepareMaterialRecord(MaterialRecord** record) { detail::prepareRecord(record); }
 
-void FreeMaterialRecord(MaterialRecord** record) {
-    if (!record || !*record)
-        return;
-    delete *record;
-    *record = nullptr;
-}
+void FreeMaterialRecord(MaterialRecord** record) { detail::freeRecord(record); }
 
 void RefreshMaterialIndex(ChunkDatabase* db) {
     if (!db) {

@@ -9,6 +9,10 @@
 namespace tds {
 namespace {
 
+bool isMesh(const ChunkNode* object) {
+    return detail::childWithId(object, CK_TRIANGLE_MESH) != nullptr;
+}
+
 using detail::childWithId;
 using detail::copyName;
 
@@ -290,12 +294,7 @@ void DropMeshParts(MeshRecord* record, uint32_t parts) {
     }
 }
 
-void FreeMeshRecord(MeshRecord** record) {
-    if (!record || !*record)
-        return;
-    delete *record;
-    *record = nullptr;
-}
+void FreeMeshRecord(MeshRecord** record) { detail::freeRecord(record); }
 
 void RefreshObjectIndex(ChunkDatabase* db) {
     if (!db) {
@@ -341,13 +340,9 @@ uint32_t CountMeshes(ChunkDatabase* db) {
         return 0;
     }
     RefreshObjectIndex(db);
-    if (mustStop() || !db->objectIndex)
+    if (mustStop())
         return 0;
-    uint32_t meshes = 0;
-    for (const ChunkIndexEntry& e : db->objectIndex->entries)
-        if (childWithId(e.chunk, CK_TRIANGLE_MESH))
-            ++meshes;
-    return meshes;
+    return detail::countObjects(db, isMesh);
 }
 
 void FetchMeshByIndex(ChunkDatabase* db, uint32_t index, MeshRecord** record) {
@@ -358,18 +353,8 @@ void FetchMeshByIndex(ChunkDatabase* db, uint32_t index, MeshRecord** record) {
     if (!detail::checkDatabase(db, {CK_MESH_FILE, CK_PROJECT_FILE}))
         return;
     try {
-        RefreshObjectIndex(db);
-        if (!db->objectIndex)
-            return;
-        uint32_t seen = 0;
-        for (const ChunkIndexEntry& e : db->objectIndex->entries) {
-            if (!childWithId(e.chunk, CK_TRIANGLE_MESH))
-                continue;
-            if (seen++ == index) {
-                fillMesh(e.chunk, record);
-                return;
-            }
-        }
+        if (ChunkNode* mesh = detail::nthObject(db, index, isMesh))
+            fillMesh(mesh, record);
     } catch (const std::bad_alloc&) {
         pushError(ERR_NO_MEM);
     }

@@ -12,7 +12,7 @@
 
 #include "plugin/host_object_record.h"
 #include "plugin/interface_records.h"
-#include "tessellate/host_records.h"
+#include "plugin/shape_records.h"
 
 namespace faketest {
 
