@@ -6,7 +6,10 @@ dir=${1:-build/win32}
 dll=$(find "$dir" -name Tessoid.dll | head -n1)
 [ -n "$dll" ] || { echo "Tessoid.dll not found under $dir"; exit 1; }
 dump=$(i686-w64-mingw32-objdump -p "$dll")
-exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{f=1;next} f&&/^\s*\[/{print $NF;next} f{f=0}' <<<"$dump" | sort | tr '\n' ' ')
+# The names listed under the export table's name pointer table.
+exports=$(awk '/Ordinal\/Name Pointer\] Table/ {f = 1; next}
+               f && /^[ \t]*\[/ {print $NF; next}
+               {f = 0}' <<<"$dump" | sort | tr '\n' ' ')
 if [ "$exports" != "GetDLLInfo GetInterfaceFunctions " ]; then
   echo "unexpected exports: '$exports'"; exit 1
 fi
