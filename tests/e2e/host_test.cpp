@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "e2e_support.h"
+#include "plugin_host_fixture.h"
 #include "host/dialog_robot.h"
 #include "host/plugin_host.h"
 #include "host/report.h"
@@ -17,26 +18,14 @@ using namespace host;
 
 namespace {
 
-class HostTest : public ::testing::Test {
+class HostTest : public e2e::PluginHostTest {
 protected:
-    void SetUp() override {
-        standin::ClearDebugLog();
-        standin::ClearMessageBoxLog();
-        ASSERT_TRUE(h.load(e2e::pluginPath())) << h.error();
-        robot.install();
-    }
-    void TearDown() override {
-        robot.uninstall();
-        EXPECT_TRUE(h.misuses.empty()) << h.misuses.front();
-    }
     HostHandle newSolid(int button) {
         robot.plan({button});
         HostHandle handle = 0;
         EXPECT_EQ(h.createPluginObject(&handle), 0);
         return handle;
     }
-    PluginHost h;
-    DialogRobot robot;
 };
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "e2e_support.h"
+#include "plugin_host_fixture.h"
 #include "host/dialog_robot.h"
 #include "host/plugin_host.h"
 #include "host/scene_description.h"
@@ -61,18 +62,8 @@ double boxSurfaceDistance(const Vec& p, const Vec& lo, const Vec& hi) {
     return outside > 0 ? outside : inside;
 }
 
-class TessellateE2E : public ::testing::Test {
+class TessellateE2E : public e2e::PluginHostTest {
 protected:
-    void SetUp() override {
-        standin::ClearDebugLog();
-        standin::ClearMessageBoxLog();
-        ASSERT_TRUE(h.load(e2e::pluginPath())) << h.error();
-        robot.install();
-    }
-    void TearDown() override {
-        robot.uninstall();
-        EXPECT_TRUE(h.misuses.empty()) << h.misuses.front();
-    }
 
     // Builds the description, makes `current` current and presses button 1018.
     HostHandle tessellate(const std::string& json, const std::string& current = "") {
@@ -97,9 +88,6 @@ protected:
     bool lastDialogEnabled1018() {
         return !robot.sightings().empty() && robot.sightings().back().enabled.at(1018);
     }
-
-    PluginHost h;
-    DialogRobot robot;
 };
 
 TEST_F(TessellateE2E, ASphereBecomesTrianglesOnItsSurfaceWithNormalsAndUVs) {

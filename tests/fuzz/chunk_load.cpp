@@ -7,14 +7,10 @@
 
 #include <unistd.h>
 
+#include "scratch_file.h"
 #include "tds/chunk/chunk.h"
 
 namespace {
-
-const std::string& scratchPath() {
-    static const std::string path = "/tmp/tds_chunk_fuzz_" + std::to_string(getpid()) + ".3ds";
-    return path;
-}
 
 void decodeAll(tds::ChunkNode* top) {
     std::vector<tds::ChunkNode*> stack{top};
@@ -31,14 +27,11 @@ void decodeAll(tds::ChunkNode* top) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::FILE* f = std::fopen(scratchPath().c_str(), "wb");
-    if (!f)
+    const char* path = fuzz::writeScratch("tds_chunk_fuzz", data, size);
+    if (!path)
         return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-
     tds::clearErrors();
-    tds::ChunkFile* file = tds::openChunkFile(scratchPath().c_str(), "rb");
+    tds::ChunkFile* file = tds::openChunkFile(path, "rb");
     if (!file)
         return 0;
     tds::ChunkDatabase* db = nullptr;
@@ -56,5 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tds::releaseDatabase(&db);
     tds::closeChunkFile(file);
     tds::clearErrors();
+    std::remove(path);
     return 0;
 }

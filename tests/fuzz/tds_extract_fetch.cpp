@@ -7,15 +7,11 @@
 
 #include <unistd.h>
 
+#include "scratch_file.h"
 #include "tds/chunk/chunk.h"
 #include "tds/extract/extract.h"
 
 namespace {
-
-const std::string& scratchPath() {
-    static const std::string path = "/tmp/tds_extract_fuzz_" + std::to_string(getpid()) + ".3ds";
-    return path;
-}
 
 void check(bool ok) {
     if (!ok)
@@ -28,14 +24,11 @@ constexpr uint32_t LIMIT = 64;
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::FILE* f = std::fopen(scratchPath().c_str(), "wb");
-    if (!f)
+    const char* path = fuzz::writeScratch("tds_extract_fuzz", data, size);
+    if (!path)
         return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-
     tds::clearErrors();
-    tds::ChunkFile* file = tds::openChunkFile(scratchPath().c_str(), "r");
+    tds::ChunkFile* file = tds::openChunkFile(path, "r");
     if (!file)
         return 0;
     tds::ChunkDatabase* db = nullptr;
@@ -84,6 +77,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tds::releaseDatabase(&db);
     tds::closeChunkFile(file);
     tds::clearErrors();
-    std::remove(scratchPath().c_str());
+    std::remove(path);
     return 0;
 }

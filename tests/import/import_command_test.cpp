@@ -10,6 +10,7 @@
 
 #include "chunk_writer.h"
 #include "e2e_support.h"
+#include "plugin_host_fixture.h"
 #include "host/plugin_host.h"
 #include "objreader/obj_reader.h"
 #include "platform/standin_control.h"
@@ -21,10 +22,8 @@ namespace {
 
 const char TRIANGLE_OBJ[] = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
 
-class ImportCommandTest : public ::testing::Test {
+class ImportCommandTest : public e2e::PluginHostTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(h.load(e2e::pluginPath())) << h.error(); }
-    void TearDown() override { EXPECT_TRUE(h.misuses.empty()) << h.misuses.front(); }
     std::string write(const std::string& name, const std::string& text) {
         std::string path = dir.file(name);
         size_t slash = path.rfind('/');
@@ -49,7 +48,6 @@ protected:
         EXPECT_EQ(bytes.at(stream), 4) << "stream version";
         return std::string(bytes.c_str() + stream + 1);
     }
-    host::PluginHost h;
     TempDir dir;
 };
 

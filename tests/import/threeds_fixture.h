@@ -11,6 +11,7 @@
 
 #include "chunk_writer.h"
 #include "e2e_support.h"
+#include "plugin_host_fixture.h"
 #include "host/plugin_host.h"
 #include "platform/standin_control.h"
 #include "plugin/import_records.h"
@@ -126,16 +127,8 @@ inline MeshSpec quad(const std::string& name) {
     return m;
 }
 
-class ImportTest : public ::testing::Test {
+class ImportTest : public e2e::PluginHostTest {
 protected:
-    void SetUp() override {
-        standin::ClearDebugLog();
-        standin::ClearMessageBoxLog();
-        ASSERT_TRUE(h.load(e2e::pluginPath())) << h.error();
-    }
-    void TearDown() override {
-        EXPECT_TRUE(h.misuses.empty()) << h.misuses.front();
-    }
     // Imports the file through the "Mesh" command; the command's result.
     int32_t import(const FileSpec& spec, const std::string& name = "scene.3ds") {
         file = std::make_unique<tds::test::TempFile>(build(spec), "-" + name);
@@ -156,7 +149,6 @@ protected:
                 return true;
         return false;
     }
-    host::PluginHost h;
     std::unique_ptr<tds::test::TempFile> file;
 };
 
