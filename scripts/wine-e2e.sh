@@ -40,6 +40,9 @@ export DISPLAY=:$(head -n 1 "$work/display")
 start=$SECONDS
 echo "wine-e2e: $(wine --version), fresh prefix in $WINEPREFIX"
 wineboot -i >"$work/wineboot.log" 2>&1 || { echo "wine-e2e: wineboot failed"; cat "$work/wineboot.log"; exit 1; }
+# A crashing host ends at once instead of waiting on the crash dialog.
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    >>"$work/wineboot.log" 2>&1
 wineserver -w
 echo "wine-e2e: prefix ready after $((SECONDS - start)) s"
 

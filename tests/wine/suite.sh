@@ -31,7 +31,7 @@ run() {
         "$LIN_BIN/tessoid-host" "$@" >"$name.lin.out" 2>"$name.lin.err" || rc=$?
         echo "$rc" >"$name.lin.rc"
     else
-        timeout 120 wine "$WIN_BIN/tessoid-host.exe" "$@" >"$name.win.raw" 2>"$name.win.rawerr" || rc=$?
+        timeout 60 wine "$WIN_BIN/tessoid-host.exe" "$@" >"$name.win.raw" 2>"$name.win.rawerr" || rc=$?
         tr -d '\r' <"$name.win.raw" >"$name.win.out"
         tr -d '\r' <"$name.win.rawerr" >"$name.win.err"
         echo "$rc" >"$name.win.rc"
