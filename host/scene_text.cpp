@@ -84,7 +84,7 @@ void writeTexture(Scene& scene, const SceneObject& material, std::string& text) 
                            (IMAGE_FILE_NAME - ITEM_VALUES);
         std::string name(file, strnlen(file, IMAGE_FILE_NAME_SIZE));
         bool once = extInt(image->extension2, IMAGE_ONCE - ITEM_VALUES) != 0;
-        text += "  pigment { image_map { " + std::string(imageKeyword(*image)) + " \"" + name +
+        text += "  pigment { uv_mapping image_map { " + std::string(imageKeyword(*image)) + " \"" + name +
                 "\"" + (once ? " once" : "") + " } }\n";
     } else if (colour) {
         const auto& e = colour->extension2;

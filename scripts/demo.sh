@@ -31,6 +31,14 @@ for tds in examples/*.3ds; do
   "$host" import "$tds" --scene-text "$out/$(basename "$tds" .3ds).inc"
 done
 
+if command -v povray >/dev/null; then
+  step "render the imported showroom with the ray tracer"
+  python3 examples/make_checker_png.py "$out/checker.png"
+  printf '#version 3.7;\nglobal_settings { assumed_gamma 1.0 }\n#include "showroom.inc"\n' >"$out/showroom.pov"
+  (cd "$out" && povray +Ishowroom.pov +Oshowroom.png +W320 +H240 +A0.3 -D -V +FN 2>/dev/null) &&
+    echo "rendered $out/showroom.png"
+fi
+
 step "tessellate the current object of examples/tessellate.json (a transformed CSG union)"
 "$host" tessellate examples/tessellate.json --scene-text "$out/tessellate.inc"
 head -n 3 "$out/tessellate.inc"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <sys/wait.h>
 #include <string>
 
 namespace e2e {
@@ -18,10 +19,10 @@ struct RunResult {
     std::string out;  // stdout and stderr together
 };
 
-// Runs tessoid-host with the given arguments (already shell-quoted where needed).
-inline RunResult runHost(const std::string& args) {
+// Runs a shell command line; its output and exit code.
+inline RunResult runCommand(const std::string& line) {
     RunResult r;
-    std::string command = "'" + hostPath() + "' " + args + " 2>&1";
+    std::string command = line + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return r;
@@ -33,6 +34,9 @@ inline RunResult runHost(const std::string& args) {
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
 }
+
+// Runs tessoid-host with the given arguments (already shell-quoted where needed).
+inline RunResult runHost(const std::string& args) { return runCommand("'" + hostPath() + "' " + args); }
 
 inline std::string readFile(const std::string& path) {
     std::string text;
