@@ -48,6 +48,8 @@ echo "wine-e2e: prefix ready after $((SECONDS - start)) s"
 
 status=0
 WIN_BIN=$win/bin LIN_BIN=$lin/bin RUN_DIR=$work/run SOURCE_DIR=$root \
-SHARED_DIR=${TESSOID_SHARED_DIR:-$root/../shared} "$root/tests/wine/suite.sh" || status=$?
+shared=${TESSOID_SHARED_DIR:-$root/../shared}
+[ -e "$shared/testdata" ] || shared=/work/shared
+SHARED_DIR=$shared "$root/tests/wine/suite.sh" || status=$?
 echo "wine-e2e: $((SECONDS - start)) s in all"
 exit $status
