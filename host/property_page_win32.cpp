@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/property_page_common.h"
 #include "host/report.h"
 
 namespace host {
@@ -150,29 +151,10 @@ INT_PTR CALLBACK noDialogProcedure(HWND, UINT, WPARAM, LPARAM) {
 
 bool ShowPropertyPage(PluginHost& host, HostHandle handle, bool setAngle, double angle,
                       std::ostream& out) {
-    ObjectTypeInterface& type = host.objectType();
-    SceneObject* object = host.scene().find(handle);
-    if (!object || !object->pluginObject || !type.getPropertyPage || !type.pageWindowProc ||
-        !type.releasePropertyPage) {
-        host.fail("property page: the type offers no page for this object");
+    SceneObject* object = BeginPropertyPage(host, handle, setAngle, angle, out);
+    if (!object)
         return false;
-    }
-    host.scene().current = handle;
-    if (setAngle) {
-        // The host edits property 1003 itself, through the value descriptor.
-        ValueDescriptor descriptor{};
-        if (!type.getValueInfo ||
-            !type.getValueInfo(object->pluginObject, SMOOTH_ANGLE_PROPERTY, &descriptor)) {
-            host.fail("property page: no value descriptor for property 1003");
-            return false;
-        }
-        if (angle < descriptor.minimum || angle > descriptor.maximum) {
-            out << "angle " << angle << " outside " << descriptor.minimum << " to "
-                << descriptor.maximum << "\n";
-            return false;
-        }
-        type.valueChanged(object->pluginObject, SMOOTH_ANGLE_PROPERTY, angle);
-    }
+    ObjectTypeInterface& type = host.objectType();
     void* page = type.getPropertyPage();
     if (!page) {
         host.fail("property page: GetPropertyPage gave no template");
@@ -210,21 +192,13 @@ bool ShowPropertyPage(PluginHost& host, HostHandle handle, bool setAngle, double
     ShowWindow(window, SW_SHOWNA);
     InvalidateRect(window, nullptr, TRUE);
     UpdateWindow(window);
-    static const int ids[] = {1000, 1001, 1002, 1003, 5001};
-    out << "property page of " << object->name << "\n";
-    for (int id : ids) {
-        HWND control = GetDlgItem(window, id);
-        out << "  " << id << ": \"" << windowText(control) << "\"";
-        if (id == 5001)
-            out << (control && SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED
-                        ? " (ticked)"
-                        : " (not ticked)");
-        out << "\n";
-    }
-    ValueDescriptor descriptor{};
-    if (type.getValueInfo &&
-        type.getValueInfo(object->pluginObject, SMOOTH_ANGLE_PROPERTY, &descriptor))
-        out << "  angle " << descriptor.value << "\n";
+    PrintPropertyPage(
+        host, *object, [&](int id) { return windowText(GetDlgItem(window, id)); },
+        [&](int id) {
+            HWND control = GetDlgItem(window, id);
+            return control && SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        },
+        out);
     DestroyWindow(window);
     DestroyWindow(panel);
     UnregisterClassA(PAGE_CLASS, self);

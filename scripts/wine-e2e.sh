@@ -47,9 +47,9 @@ wineserver -w
 echo "wine-e2e: prefix ready after $((SECONDS - start)) s"
 
 status=0
-WIN_BIN=$win/bin LIN_BIN=$lin/bin RUN_DIR=$work/run SOURCE_DIR=$root \
 shared=${TESSOID_SHARED_DIR:-$root/../shared}
 [ -e "$shared/testdata" ] || shared=/work/shared
+WIN_BIN=$win/bin LIN_BIN=$lin/bin RUN_DIR=$work/run SOURCE_DIR=$root \
 SHARED_DIR=$shared "$root/tests/wine/suite.sh" || status=$?
 echo "wine-e2e: $((SECONDS - start)) s in all"
 exit $status
