@@ -23,6 +23,12 @@ elseif(TARGET glintor2_import)
   target_link_libraries(tessoid_core PUBLIC glintor2_import)
 endif()
 
+# The fuzz build needs only the static core; a sanitized shared module would want the
+# sanitizer runtime that only an executable links.
+if(TESSOID_FUZZ)
+  return()
+endif()
+
 add_library(Tessoid SHARED ${PROJECT_SOURCE_DIR}/plugin/library_main.cpp)
 target_link_libraries(Tessoid PRIVATE
   "$<LINK_LIBRARY:WHOLE_ARCHIVE,tessoid_core>" win32)
