@@ -145,19 +145,9 @@ void fetchLight(ChunkDatabase* db, uint32_t index, LightRecord** record, LightKi
 } // namespace
 
 void PrepareLightRecord(LightRecord** record) {
-    if (!record) {
-        pushError(ERR_INVALID_ARG);
+    detail::prepareRecord(record);
+    if (!record || !*record)
         return;
-    }
-    if (!*record) {
-        *record = new (std::nothrow) LightRecord;
-        if (!*record) {
-            pushError(ERR_NO_MEM);
-            return;
-        }
-    } else {
-        **record = LightRecord{};
-    }
     StringList* list = nullptr;
     allocStringList(&list);
     (*record)->excludeList.reset(list);

@@ -201,19 +201,9 @@ void fillMesh(ChunkNode* object, MeshRecord** record) {
 
 void PrepareMeshRecord(MeshRecord** record, uint16_t vertexCount, uint16_t faceCount,
                        uint32_t parts) {
-    if (!record) {
-        pushError(ERR_INVALID_ARG);
+    detail::prepareRecord(record);
+    if (!record || !*record)
         return;
-    }
-    if (!*record) {
-        *record = new (std::nothrow) MeshRecord;
-        if (!*record) {
-            pushError(ERR_NO_MEM);
-            return;
-        }
-    } else {
-        **record = MeshRecord{};
-    }
     MeshRecord& r = **record;
     r.vertexCount = vertexCount;
     r.faceCount = faceCount;
