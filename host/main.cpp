@@ -12,6 +12,7 @@
 #include "host/dialog_robot.h"
 #include "host/plugin_host.h"
 #include "host/report.h"
+#include "host/slot_check.h"
 #include "host/scene_description.h"
 
 namespace {
@@ -21,6 +22,8 @@ const char USAGE[] =
     "\n"
     "commands:\n"
     "  info                      print the plug-in's information record and interfaces\n"
+    "  check-slots               call every slot the plug-in hands over and check that it\n"
+    "                            keeps its calling convention\n"
     "  new SOLID                 create a mesh object from a predefined solid:\n"
     "                            tetrahedron, cube, octahedron, dodecahedron, icosahedron\n"
     "  import FILE               run the import command on FILE (.obj or .3ds)\n"
@@ -174,6 +177,13 @@ int main(int argc, char** argv) {
     if (o.command == "info") {
         host::PrintPluginInfo(h, std::cout);
         return 0;
+    }
+    if (o.command == "check-slots") {
+        int broken = host::CheckSlotConventions(h, std::cout);
+        if (broken)
+            std::fprintf(stderr, "tessoid-host: %d slot(s) broke their calling convention\n",
+                         broken);
+        return broken || !h.misuses.empty() ? 3 : 0;
     }
     if (o.command == "new") {
         if (o.args.size() != 1 || !SOLID_BUTTONS.count(o.args[0])) {

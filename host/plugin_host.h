@@ -28,6 +28,8 @@ public:
     // Loads the library and runs the start-up handshake; false with error() on failure.
     bool load(const std::string& path);
     const std::string& error() const { return error_; }
+    // An export of the loaded library, or null.
+    void* libraryExport(const char* name) const { return library_.symbol(name); }
     const tessoid::PluginInfo* info() const { return info_; }
     tessoid::ObjectTypeInterface& objectType() { return *objectType_; }
     tessoid::ImporterInterface& importer() { return *importer_; }

@@ -145,3 +145,15 @@ TEST(HostCli, InfoNewSaveLoadRoundTrip) {
     EXPECT_EQ(e2e::runHost("new pyramid").exitCode, 2);
     EXPECT_EQ(e2e::runHost("load '" + e2e::tempPath("missing.tsc") + "'").exitCode, 1);
 }
+
+TEST(HostCli, EverySlotKeepsItsCallingConvention) {
+    e2e::RunResult slots = e2e::runHost("check-slots");
+    EXPECT_EQ(slots.exitCode, 0) << slots.out;
+    EXPECT_EQ(slots.out.find("BROKEN"), std::string::npos) << slots.out;
+    EXPECT_NE(slots.out.find("slot ValueChanged: 16 argument bytes, removed by the callee"),
+              std::string::npos)
+        << slots.out;
+    EXPECT_NE(slots.out.find("slot GetInterfaceFunctions: 8 argument bytes, left to the caller"),
+              std::string::npos)
+        << slots.out;
+}

@@ -127,6 +127,13 @@ same "info: summary" info.lin.out info.win.out
 has "info: object type record" info.win.out "  3: kind 1 version 112  object type  id eb 23 8b 3b 38 89 b3 f3"
 has "info: icon from the DLL's resources" info.win.out "icon         loaded"
 
+# ---- calling conventions of every slot the plug-in hands over -------------------------
+# Each slot is called through a trampoline that measures the stack, which catches a
+# slot built with the wrong convention even where the caller's frame would hide it.
+both slots check-slots
+expect_rc slots 0
+same "slots: every slot keeps its calling convention" slots.lin.out slots.win.out
+
 # ---- predefined solids ----------------------------------------------------------------
 button=1013
 for solid in tetrahedron cube octahedron dodecahedron icosahedron; do
