@@ -1,6 +1,7 @@
 #include "host/report.h"
 
 #include "plugin/import_records.h"
+#include "plugin/shape_records.h"
 
 #include <cstdio>
 #include <cstring>
@@ -37,6 +38,24 @@ const char* kindName(int32_t kind) {
     case KIND_GROUP: return "group";
     case KIND_PLUGIN_OBJECT: return "mesh object";
     case KIND_POLYGON_MESH: return "polygon mesh";
+    case KIND_BOX: return "box";
+    case KIND_SPHERE: return "sphere";
+    case KIND_CYLINDER: return "cylinder";
+    case KIND_SWEEP: return "sweep";
+    case KIND_LATHE: return "lathe";
+    case KIND_GLYPH: return "glyph";
+    case KIND_PATCH_MESH: return "patch mesh";
+    case KIND_CONE: return "cone";
+    case KIND_TORUS: return "torus";
+    case KIND_SPOT_LIGHT: return "spot light";
+    case KIND_AREA_LIGHT: return "area light";
+    case KIND_PLANE: return "plane";
+    case KIND_DISC: return "disc";
+    case KIND_TRIANGLE_MESH: return "triangle mesh";
+    case KIND_REFERENCE: return "reference";
+    case KIND_BLOB: return "blob";
+    case KIND_SUPERQUADRIC: return "superquadric";
+    case KIND_COUNTED_MESH: return "counted mesh";
     default: return "object";
     }
 }
@@ -116,8 +135,9 @@ void printObject(PluginHost& host, SceneObject& object, int depth, std::ostream&
             << "  field of view " << extDouble(object.extension1, CAMERA_FIELD_OF_VIEW - KIND_VALUES);
     } else if (object.kind == KIND_LIGHT) {
         const auto& e = object.extension1;
-        out << "  at " << triple(object.position[0], object.position[1], object.position[2])
-            << "  colour " << triple(extDouble(e, 8), extDouble(e, 16), extDouble(e, 24));
+        if (object.hasPosition)
+            out << "  at " << triple(object.position[0], object.position[1], object.position[2]);
+        out << "  colour " << triple(extDouble(e, 8), extDouble(e, 16), extDouble(e, 24));
     }
     if (!object.textureName.empty())
         out << "  material " << object.textureName;
