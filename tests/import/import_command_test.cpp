@@ -5,7 +5,10 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <map>
 #include <sstream>
 
 #include "chunk_writer.h"
@@ -14,6 +17,7 @@
 #include "host/plugin_host.h"
 #include "objreader/obj_reader.h"
 #include "platform/standin_control.h"
+#include "tests/objreader/digest.h"
 
 using namespace tessoid;
 using tds::test::TempDir;
@@ -106,9 +110,30 @@ TEST_F(ImportCommandTest, ExampleObjMatchesItsGoldenSceneText) {
     EXPECT_EQ(text.str(), e2e::readFile(e2e::sourceDir() + "/tests/import/golden/lprism.inc"));
 }
 
+namespace {
+
+// Digests of the scene text each real-world file gives, written when the table was made:
+// the text of the files listed must not change.
+const std::string SCENE_TEXT_TABLE = e2e::sourceDir() + "/tests/import/golden/real_obj_scene_text.tsv";
+
+std::map<std::string, std::string> readSceneTextTable() {
+    std::map<std::string, std::string> rows;
+    std::ifstream in(SCENE_TEXT_TABLE);
+    std::string line;
+    while (std::getline(in, line))
+        if (!line.empty() && line[0] != '#')
+            rows[line.substr(0, line.find('\t'))] = line.substr(line.find('\t') + 1);
+    return rows;
+}
+
+} // namespace
+
 // Every real-world file either becomes a mesh object with the reader's counts, or
 // fails in the reader for a reason it names, and then nothing is created.
 TEST_F(ImportCommandTest, RealObjFilesImportWithTheReadersCounts) {
+    const bool update = std::getenv("TESSOID_UPDATE_GOLDEN") != nullptr;
+    const std::map<std::string, std::string> sceneTexts = readSceneTextTable();
+    std::map<std::string, std::string> seen;
     std::string objDir = e2e::sharedDir() + "/testdata/obj";
     std::vector<std::string> names;
     if (DIR* d = opendir(objDir.c_str())) {
@@ -140,7 +165,22 @@ TEST_F(ImportCommandTest, RealObjFilesImportWithTheReadersCounts) {
         EXPECT_EQ(drawn.vertices.size() / 3, static_cast<size_t>(mesh.vertexCount));
         EXPECT_EQ(drawn.faces.size() / 3, static_cast<size_t>(mesh.triangleCount));
         EXPECT_TRUE(fresh.misuses.empty());
+        std::ostringstream text;
+        fresh.writeSceneText(text, false);
+        testdigest::Fnv1a digest;
+        digest.add(text.str().data(), text.str().size());
+        seen[name] = digest.hex();
         ++imported;
     }
     EXPECT_GE(imported, 30);
+    if (update) {
+        std::ofstream out(SCENE_TEXT_TABLE);
+        out << "# file\tFNV-1a 64 of the scene text of the imported object\n";
+        for (const auto& [name, hex] : seen)
+            out << name << '\t' << hex << '\n';
+        return;
+    }
+    ASSERT_GE(sceneTexts.size(), 20u) << "missing or short " << SCENE_TEXT_TABLE;
+    for (const auto& [name, hex] : sceneTexts)
+        EXPECT_EQ(seen[name], hex) << name;
 }
