@@ -1,5 +1,6 @@
 // tessoid-host: the reference host and command-line tool. Loads the plug-in
 // exactly as the modeller does and drives it through its records.
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -115,6 +116,17 @@ std::string defaultPluginPath(const char* argv0) {
 #endif
 }
 
+// The extensions the plug-in's import command reads, in any letter case.
+bool importableFileName(const std::string& path) {
+    size_t dot = path.rfind('.');
+    if (dot == std::string::npos)
+        return false;
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == "obj" || extension == "3ds";
+}
+
 bool writeText(const std::string& path, const std::string& text) {
     if (path == "-") {
         std::cout << text;
@@ -208,11 +220,22 @@ int main(int argc, char** argv) {
         }
         h.chosenFile = o.args.empty() ? "" : o.args[0];
         size_t before = h.scene().size();
-        int32_t result = h.runImportCommand();
+        size_t debugBefore = host::DebugLines().size();
+        h.runImportCommand();
         for (const std::string& box : host::MessageBoxes())
             std::fprintf(stderr, "message box: %s\n", box.c_str());
         if (h.scene().size() == before) {
-            std::fprintf(stderr, "tessoid-host: the import created nothing (result %d)\n", result);
+            // The plug-in's debug lines say why; --verbose has shown them already.
+            const std::vector<std::string> lines = host::DebugLines();
+            for (size_t i = debugBefore; !o.verbose && i < lines.size(); ++i)
+                std::fprintf(stderr, "tessoid-host: %s%s", lines[i].c_str(),
+                             !lines[i].empty() && lines[i].back() == '\n' ? "" : "\n");
+            if (!importableFileName(h.chosenFile))
+                std::fprintf(stderr, "tessoid-host: cannot import '%s': the name ends in neither "
+                                     ".obj nor .3ds\n", h.chosenFile.c_str());
+            else
+                std::fprintf(stderr, "tessoid-host: nothing was imported from '%s'\n",
+                             h.chosenFile.c_str());
             return 1;
         }
         host::HostHandle created = h.importResult;

@@ -1,8 +1,10 @@
 #include "import/import_command.h"
 
 #include <cstring>
+#include <string>
 #include <strings.h>
 
+#include "import/import_context.h"
 #include "import/threeds_import.h"
 #include "objreader/obj_reader.h"
 #include "plugin/exports.h"
@@ -34,8 +36,17 @@ const char* FileExtension(const char* path) {
 
 int32_t ImportWavefront(const char* path) {
     obj::ObjMesh mesh;
-    if (obj::readObjFile(path, &mesh) != obj::ObjResult::Ok)
+    obj::ObjFailure failure;
+    const obj::ObjResult read = obj::readObjFile(path, &mesh, &failure);
+    if (read != obj::ObjResult::Ok) {
+        // The modeller shows nothing for a file it can't read: the debug line says why.
+        const std::string reason = obj::explainObjFailure(read, failure);
+        if (failure.line > 0)
+            DebugLine("Failed to read '%s', line %d: %s\n", path, failure.line, reason.c_str());
+        else
+            DebugLine("Failed to read '%s': %s\n", path, reason.c_str());
         return 0;
+    }
     PendingMesh& pending = Pending();
     pending.Clear();
     const float* v = mesh.vertices.get();

@@ -1,126 +1,172 @@
 #include "objreader/obj_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
+#include "objreader/ear_clipping.h"
 #include "objreader/number_scan.h"
 #include "objreader/triangulate.h"
 
 namespace tessoid::obj {
 namespace {
 
-// Lines are read in pieces of at most this many characters, each handled as a line.
-constexpr size_t PIECE = 511;
-constexpr size_t BUFFER_SIZE = 256 * 1024;
-constexpr int MAX_CORNERS = 16;
+constexpr size_t INITIAL_BUFFER_SIZE = 256 * 1024;
+constexpr size_t MIN_READ_SIZE = 64 * 1024; // below this much free room the buffer grows
+// The start of the text that tells binary data from text when a read fails.
+constexpr size_t SNIFF_SIZE = 4096;
+// Faces up to this many corners are copied onto the stack for the triangulator.
+constexpr int32_t STACK_FACE_CORNERS = 16;
+// A reference that no int32 index could hold (a huge number, infinity or NaN).
+constexpr int64_t UNUSABLE_REFERENCE = std::numeric_limits<int64_t>::min();
 
-struct Piece {
+// One physical line: [begin, end) is its statement, which stops at the first "#" (a
+// comment) and at the first NUL (as a C string would); the line end itself is not part of it.
+struct Line {
     const char* begin;
-    const char* end; // the text stops at the first NUL, as a C string would
+    const char* end;
 };
 
-// Physical line pieces from a file or a memory block, with CR LF read as LF.
+// Physical lines from memory, then (when given) a file, with CR LF and a lone CR read as
+// LF. A line may be as long as the file: the buffer grows to hold it.
 class LineSource {
 public:
-    explicit LineSource(std::FILE* file) : file_(file) {}
-    LineSource(const char* data, size_t size) : data_(data), dataLeft_(size) {}
+    LineSource(const char* data, size_t size, std::FILE* file = nullptr)
+        : file_(file), data_(data), dataLeft_(size) {}
 
-    bool next(Piece* piece) {
-        if (size_t(tail_ - head_) < PIECE + 1 && !eof_) refill();
-        if (head_ == tail_) return false;
-        lineNumber_ = nextLineNumber_;
-        const size_t avail = std::min(size_t(tail_ - head_), PIECE);
-        const char* nl = static_cast<const char*>(std::memchr(head_, '\n', avail));
-        const char* pieceEnd = nl ? nl + 1 : head_ + avail;
-        if (nl) ++nextLineNumber_;
-        piece->begin = head_;
-        piece->end = pieceEnd;
-        if (sawNul_) {
-            const void* nul = std::memchr(head_, 0, size_t(pieceEnd - head_));
-            if (nul) piece->end = static_cast<const char*>(nul);
+    bool next(Line* line) {
+        size_t scanned = 0;
+        const char* nl = nullptr;
+        for (;;) {
+            if (head_ != tail_)
+                nl = static_cast<const char*>(
+                    std::memchr(head_ + scanned, '\n', size_t(tail_ - head_) - scanned));
+            if (nl || eof_) break;
+            scanned = size_t(tail_ - head_); // refill keeps these bytes, moved to the front
+            refill();
         }
-        head_ += pieceEnd - head_;
+        if (head_ == tail_) return false;
+        ++lineNumber_;
+        const char* const lineEnd = nl ? nl : tail_;
+        const char* end = lineEnd;
+        if (sawNul_)
+            if (const void* nul = std::memchr(head_, 0, size_t(end - head_)))
+                end = static_cast<const char*>(nul);
+        if (const void* hash = std::memchr(head_, '#', size_t(end - head_)))
+            end = static_cast<const char*>(hash);
+        line->begin = head_;
+        line->end = end;
+        head_ += (nl ? nl + 1 : tail_) - head_;
         return true;
     }
 
     int32_t lineNumber() const { return lineNumber_; }
     bool failed() const { return failed_; }
+    // A NUL, or many control characters, near the start: not a text file.
+    bool looksBinary() const { return looksBinary_; }
 
 private:
     size_t read(char* dst, size_t cap) {
-        if (file_) {
-            const size_t got = std::fread(dst, 1, cap, file_);
-            if (got < cap && std::ferror(file_)) failed_ = true;
-            return got;
-        }
-        const size_t got = std::min(cap, dataLeft_);
-        std::memcpy(dst, data_, got);
+        size_t got = std::min(cap, dataLeft_);
+        if (got) std::memcpy(dst, data_, got);
         data_ += got;
         dataLeft_ -= got;
+        if (file_ && got < cap) {
+            const size_t more = std::fread(dst + got, 1, cap - got, file_);
+            if (more < cap - got && std::ferror(file_)) failed_ = true;
+            got += more;
+        }
         return got;
     }
 
     void refill() {
-        if (!buffer_) {
-            buffer_.reset(new char[BUFFER_SIZE]);
-            head_ = tail_ = buffer_.get();
-        }
         const size_t kept = size_t(tail_ - head_);
-        std::memmove(buffer_.get(), head_, kept);
+        if (kept + MIN_READ_SIZE > capacity_) {
+            // The line read so far fills the buffer: double it (memory stays within a small
+            // multiple of the longest line, so of the file).
+            size_t capacity = std::max(INITIAL_BUFFER_SIZE, capacity_);
+            while (kept + MIN_READ_SIZE > capacity) capacity *= 2;
+            std::unique_ptr<char[]> bigger(new char[capacity]);
+            if (kept) std::memcpy(bigger.get(), head_, kept);
+            buffer_ = std::move(bigger);
+            capacity_ = capacity;
+        } else if (kept) {
+            std::memmove(buffer_.get(), head_, kept);
+        }
         head_ = buffer_.get();
         tail_ = head_ + kept;
-        char* const limit = buffer_.get() + BUFFER_SIZE;
-        while (!eof_ && size_t(tail_ - head_) < PIECE + 1) {
-            char* fresh = tail_;
-            if (heldCR_) {
-                *tail_++ = '\r';
-                heldCR_ = false;
-            }
-            const size_t got = read(tail_, size_t(limit - tail_));
-            if (got == 0) eof_ = true;
-            tail_ += got;
-            convertLineEnds(fresh);
+        char* const fresh = tail_;
+        if (heldCR_) {
+            *tail_++ = '\r';
+            heldCR_ = false;
         }
+        const size_t got = read(tail_, capacity_ - size_t(tail_ - head_));
+        if (got == 0) eof_ = true;
+        tail_ += got;
+        if (!sniffed_) sniff(fresh);
+        if (!sawNul_ && fresh != tail_ && std::memchr(fresh, 0, size_t(tail_ - fresh)))
+            sawNul_ = true;
+        convertLineEnds(fresh);
     }
 
-    // Drops the CR of every CR LF in [from, tail_); a CR at the very end waits for the next read.
+    void sniff(const char* from) {
+        sniffed_ = true;
+        const size_t size = std::min(size_t(tail_ - from), SNIFF_SIZE);
+        size_t control = 0;
+        for (size_t i = 0; i < size; ++i) {
+            const unsigned char c = static_cast<unsigned char>(from[i]);
+            if (c == 0) {
+                looksBinary_ = true;
+                return;
+            }
+            if (c < 0x20 && !isScanSpace(char(c))) ++control;
+        }
+        looksBinary_ = control * 8 > size;
+    }
+
+    // CR LF becomes LF and a lone CR becomes LF in [from, tail_); a CR at the very end
+    // waits for the next read, which tells which of the two it is.
     void convertLineEnds(char* from) {
         if (from == tail_) return;
-        if (!sawNul_ && std::memchr(from, 0, size_t(tail_ - from))) sawNul_ = true;
         char* cr = static_cast<char*>(std::memchr(from, '\r', size_t(tail_ - from)));
         if (!cr) return;
         char* out = cr;
         for (char* in = cr; in < tail_; ++in) {
-            if (*in == '\r') {
+            char c = *in;
+            if (c == '\r') {
+                if (in + 1 < tail_ && in[1] == '\n') continue;
                 if (in + 1 == tail_ && !eof_) {
                     heldCR_ = true;
                     break;
                 }
-                if (in + 1 < tail_ && in[1] == '\n') continue;
+                c = '\n';
             }
-            *out++ = *in;
+            *out++ = c;
         }
         tail_ = out;
     }
 
-    std::FILE* file_ = nullptr;
-    const char* data_ = nullptr;
-    size_t dataLeft_ = 0;
+    std::FILE* file_;
+    const char* data_;
+    size_t dataLeft_;
     std::unique_ptr<char[]> buffer_;
+    size_t capacity_ = 0;
     char* head_ = nullptr;
     char* tail_ = nullptr;
     bool eof_ = false;
     bool heldCR_ = false;
     bool sawNul_ = false;
     bool failed_ = false;
+    bool sniffed_ = false;
+    bool looksBinary_ = false;
     int32_t lineNumber_ = 0;
-    int32_t nextLineNumber_ = 1;
 };
 
 struct FileCloser {
@@ -133,28 +179,33 @@ public:
 
     ObjResult parse();
     ObjResult build(ObjMesh* mesh);
-    int32_t failureLine() const { return failureLine_; }
+    const ObjFailure& failure() const { return failure_; }
 
 private:
     ObjResult fail(ObjResult result) {
-        failureLine_ = source_.lineNumber();
+        failure_.line = source_.lineNumber();
         return result;
     }
+    ObjResult failReference(int64_t reference, int64_t positionCount) {
+        failure_.reference = reference;
+        failure_.positionCount = positionCount;
+        return fail(ObjResult::BadVertexReference);
+    }
 
-    void parseVertex(const char* p, const char* end);
+    ObjResult parseVertex(const char* p, const char* end);
     ObjResult parseFace();
     void parseDegree();
     void parseBasisMatrix();
 
-    // Argument scan over the current piece, which a backslash continuation replaces.
-    void startScan(const Piece& piece, size_t keywordLength) {
-        pos_ = piece.begin + keywordLength;
-        end_ = piece.end;
+    // Argument scan over the current line, which a backslash continuation replaces.
+    void startScan(const char* from, const char* end) {
+        pos_ = from;
+        end_ = end;
     }
     void skipBlanks() {
         while (pos_ < end_ && (*pos_ == ' ' || *pos_ == '\t' || *pos_ == '\\')) {
             if (*pos_ == '\\') {
-                Piece next;
+                Line next;
                 if (source_.next(&next)) {
                     pos_ = next.begin;
                     end_ = next.end;
@@ -169,20 +220,20 @@ private:
     void skipToken() {
         while (pos_ < end_ && *pos_ != ' ' && *pos_ != '\t') ++pos_;
     }
-    bool atLineEnd() const { return pos_ == end_ || *pos_ == '\n' || *pos_ == '\0'; }
+    bool atLineEnd() const { return pos_ == end_; }
 
     LineSource& source_;
     const char* pos_ = nullptr;
     const char* end_ = nullptr;
     std::vector<float> positions_;       // x, y, z of each accepted "v"
     std::vector<int32_t> corners_;       // resolved indices of every face, faces in file order
-    std::vector<uint8_t> cornerCounts_;  // corners of each face
+    std::vector<int32_t> cornerCounts_;  // corners of each face
     int64_t triangleTotal_ = 0;
     int32_t highestIndex_ = -1;          // largest positive reference, checked at the end
     int32_t highestIndexLine_ = 0;
     int32_t degreeU_ = 0;                // from the last "deg", sizing "bmat"
     int32_t degreeV_ = 0;
-    int32_t failureLine_ = 0;
+    ObjFailure failure_;
 };
 
 // The common corner "123", "123/..." or "-4/...": a plain integer that "%g" would end at
@@ -207,50 +258,56 @@ bool scanCornerInteger(const char* p, const char* end, float* value) {
     return true;
 }
 
-void Parser::parseVertex(const char* p, const char* end) {
-    float xyzw[4];
+// Missing coordinates are 0, so that the position still counts and later references
+// keep their meaning; a fourth number (w) is read and dropped, any more are ignored.
+ObjResult Parser::parseVertex(const char* p, const char* end) {
+    float xyz[3] = {0, 0, 0};
     int count = 0;
     while (count < 4) {
-        p = scanFloat(p, end, &xyzw[count]);
+        float value;
+        p = scanFloat(p, end, &value);
         if (!p) break;
+        if (count < 3) xyz[count] = value;
         ++count;
     }
-    if (count >= 3) positions_.insert(positions_.end(), xyzw, xyzw + 3);
+    if (count == 0) return fail(ObjResult::BadVertex);
+    positions_.insert(positions_.end(), xyz, xyz + 3);
+    return ObjResult::Ok;
 }
 
 ObjResult Parser::parseFace() {
-    int32_t index[MAX_CORNERS];
-    int n = 0;
+    const size_t first = corners_.size();
     const int64_t accepted = int64_t(positions_.size() / 3);
-    while (!atLineEnd() && n < MAX_CORNERS) {
+    while (!atLineEnd()) {
         skipBlanks();
+        if (atLineEnd()) break; // blanks, or a continuation into an empty line, end the list
         // Only the vertex reference counts: whatever follows it ("/vt/vn", "//vn", "/vt"
         // or nothing) the corner is accepted once its first number is.
         float value;
         if (!scanCornerInteger(pos_, end_, &value) && !scanFloat(pos_, end_, &value))
             return fail(ObjResult::BadCorner);
         if (!(value > -2147483648.0f && value < 2147483648.0f))
-            return fail(ObjResult::BadVertexReference);
+            return failReference(UNUSABLE_REFERENCE, accepted);
         const int64_t k = static_cast<int64_t>(value); // truncates toward zero
-        if (k == 0) return fail(ObjResult::BadVertexReference);
+        int32_t index;
         if (k > 0) {
-            index[n] = static_cast<int32_t>(k - 1);
-            if (index[n] > highestIndex_) {
-                highestIndex_ = index[n];
+            index = static_cast<int32_t>(k - 1);
+            if (index > highestIndex_) {
+                highestIndex_ = index;
                 highestIndexLine_ = source_.lineNumber();
             }
         } else {
-            if (accepted + k < 0) return fail(ObjResult::BadVertexReference);
-            index[n] = static_cast<int32_t>(accepted + k);
+            if (k == 0 || accepted + k < 0) return failReference(k, accepted);
+            index = static_cast<int32_t>(accepted + k);
         }
-        ++n;
+        corners_.push_back(index);
         skipToken();
         skipBlanks();
     }
+    const size_t n = corners_.size() - first;
     if (n < 3) return fail(ObjResult::TooFewCorners);
-    corners_.insert(corners_.end(), index, index + n);
-    cornerCounts_.push_back(static_cast<uint8_t>(n));
-    triangleTotal_ += n - 2;
+    cornerCounts_.push_back(static_cast<int32_t>(n));
+    triangleTotal_ += int64_t(n) - 2;
     return ObjResult::Ok;
 }
 
@@ -289,30 +346,31 @@ void Parser::parseBasisMatrix() {
 }
 
 ObjResult Parser::parse() {
-    Piece piece;
-    while (source_.next(&piece)) {
-        const char* keyword = piece.begin;
-        while (keyword < piece.end && isScanSpace(*keyword)) ++keyword;
-        if (keyword == piece.end) continue;
+    Line line;
+    while (source_.next(&line)) {
+        const char* keyword = line.begin;
+        while (keyword < line.end && isScanSpace(*keyword)) ++keyword;
+        if (keyword == line.end) continue;
         const char* keywordEnd = keyword + 1;
-        while (keywordEnd < piece.end && !isScanSpace(*keywordEnd)) ++keywordEnd;
+        while (keywordEnd < line.end && !isScanSpace(*keywordEnd)) ++keywordEnd;
         const size_t length = size_t(keywordEnd - keyword);
         // Texture coordinates ("vt"), normals ("vn"), parameter-space vertices ("vp") and
         // material names ("usemtl") are only checked for form, which changes nothing:
         // they are skipped outright.
         if (length == 1 && keyword[0] == 'v') {
-            parseVertex(keywordEnd, piece.end);
+            const ObjResult r = parseVertex(keywordEnd, line.end);
+            if (r != ObjResult::Ok) return r;
         } else if (length == 1 && keyword[0] == 'f') {
-            startScan(piece, length);
+            startScan(keywordEnd, line.end);
             const ObjResult r = parseFace();
             if (r != ObjResult::Ok) return r;
         } else if (length == 6 && std::memcmp(keyword, "cstype", 6) == 0) {
             return fail(ObjResult::FreeFormGeometry);
         } else if (length == 3 && std::memcmp(keyword, "deg", 3) == 0) {
-            startScan(piece, length);
+            startScan(keywordEnd, line.end);
             parseDegree();
         } else if (length == 4 && std::memcmp(keyword, "bmat", 4) == 0) {
-            startScan(piece, length);
+            startScan(keywordEnd, line.end);
             parseBasisMatrix();
         }
     }
@@ -320,12 +378,33 @@ ObjResult Parser::parse() {
     return ObjResult::Ok;
 }
 
+// The triangulator's plane: the two axes other than the dominant one of
+// (p2 - p0) x (p1 - p0); ties go to x, then y.
+void projectionAxes(const float* corner, int* uAxis, int* vAxis) {
+    double e1[3], e2[3];
+    for (int c = 0; c < 3; ++c) {
+        e1[c] = double(corner[6 + c]) - corner[c];
+        e2[c] = double(corner[3 + c]) - corner[c];
+    }
+    const double nx = std::fabs(e1[1] * e2[2] - e1[2] * e2[1]);
+    const double ny = std::fabs(e1[2] * e2[0] - e1[0] * e2[2]);
+    const double nz = std::fabs(e1[0] * e2[1] - e1[1] * e2[0]);
+    *uAxis = 1;
+    *vAxis = 2;
+    if (!(nx >= ny && nx >= nz)) {
+        *uAxis = 0;
+        *vAxis = ny >= nz ? 2 : 1;
+    }
+}
+
 ObjResult Parser::build(ObjMesh* mesh) {
     const size_t vertexCount = positions_.size() / 3;
     if (vertexCount == 0) return ObjResult::NoVertices;
     if (triangleTotal_ == 0) return ObjResult::NoTriangles;
     if (highestIndex_ >= 0 && size_t(highestIndex_) >= vertexCount) {
-        failureLine_ = highestIndexLine_;
+        failure_.line = highestIndexLine_;
+        failure_.reference = int64_t(highestIndex_) + 1;
+        failure_.positionCount = int64_t(vertexCount);
         return ObjResult::BadVertexReference;
     }
     constexpr int64_t LIMIT = std::numeric_limits<int32_t>::max() / 3;
@@ -334,9 +413,14 @@ ObjResult Parser::build(ObjMesh* mesh) {
     std::unique_ptr<int32_t[]> triangles(new int32_t[size_t(triangleTotal_) * 3]);
     int32_t* out = triangles.get();
     const float* position = positions_.data();
+    float stackCorners[3 * STACK_FACE_CORNERS];
+    int32_t stackLocal[3 * (STACK_FACE_CORNERS - 2)];
+    std::vector<float> heapCorners;
+    std::vector<int32_t> heapLocal;
+    ClippingBudget budget; // shared by the large faces of the file
     size_t cornerEnd = corners_.size();
     for (size_t face = cornerCounts_.size(); face-- > 0;) {
-        const int n = cornerCounts_[face];
+        const int32_t n = cornerCounts_[face];
         cornerEnd -= size_t(n);
         const int32_t* index = corners_.data() + cornerEnd;
         if (n == 3) { // a triangle is emitted as it stands
@@ -346,34 +430,27 @@ ObjResult Parser::build(ObjMesh* mesh) {
             out += 3;
             continue;
         }
-        float corner[3 * MAX_CORNERS];
-        for (int i = 0; i < n; ++i) std::memcpy(corner + 3 * i, position + 3 * size_t(index[i]), 12);
-        // Project along the dominant axis of (p2 - p0) x (p1 - p0); ties go to x, then y.
-        double e1[3], e2[3];
-        for (int c = 0; c < 3; ++c) {
-            e1[c] = double(corner[6 + c]) - corner[c];
-            e2[c] = double(corner[3 + c]) - corner[c];
-        }
-        const double nx = std::fabs(e1[1] * e2[2] - e1[2] * e2[1]);
-        const double ny = std::fabs(e1[2] * e2[0] - e1[0] * e2[2]);
-        const double nz = std::fabs(e1[0] * e2[1] - e1[1] * e2[0]);
-        int uAxis = 1, vAxis = 2;
-        if (!(nx >= ny && nx >= nz)) {
-            if (ny >= nz) {
-                uAxis = 0;
-            } else {
-                uAxis = 0;
-                vAxis = 1;
+        float* corner = stackCorners;
+        int32_t* local = stackLocal;
+        if (n > STACK_FACE_CORNERS) {
+            if (heapCorners.size() < 3 * size_t(n)) {
+                heapCorners.resize(3 * size_t(n));
+                heapLocal.resize(3 * size_t(n - 2));
             }
+            corner = heapCorners.data();
+            local = heapLocal.data();
         }
-        int32_t local[3 * (MAX_CORNERS - 2)];
+        for (int32_t i = 0; i < n; ++i)
+            std::memcpy(corner + 3 * i, position + 3 * size_t(index[i]), 3 * sizeof(float));
+        int uAxis, vAxis;
+        projectionAxes(corner, &uAxis, &vAxis);
         int32_t count = 0;
-        triangulatePolygon(n, corner, uAxis, vAxis, &count, local);
+        triangulatePolygon(n, corner, uAxis, vAxis, &count, local, &budget);
         for (int32_t i = 0; i < 3 * count; ++i) out[i] = index[local[i]];
         out += 3 * count;
     }
     corners_ = std::vector<int32_t>();
-    cornerCounts_ = std::vector<uint8_t>();
+    cornerCounts_ = std::vector<int32_t>();
 
     std::unique_ptr<float[]> vertices(new float[vertexCount * 3]);
     std::memcpy(vertices.get(), positions_.data(), vertexCount * 3 * sizeof(float));
@@ -397,8 +474,67 @@ ObjResult readFrom(LineSource& source, ObjMesh* mesh, ObjFailure* failure) {
     } catch (const std::length_error&) {
         result = ObjResult::TooLarge;
     }
-    if (failure) failure->line = result == ObjResult::Ok ? 0 : parser.failureLine();
+    ObjFailure where = result == ObjResult::Ok ? ObjFailure{} : parser.failure();
+    // Whatever a binary file happened to trip over, that it isn't text is the reason.
+    if (result != ObjResult::Ok && result != ObjResult::CannotOpen &&
+        result != ObjResult::OutOfMemory && source.looksBinary()) {
+        result = ObjResult::NotText;
+        where = ObjFailure{};
+    }
+    if (failure) *failure = where;
     return result;
+}
+
+enum class Encoding { Bytes, Utf8Marked, Utf16LE, Utf16BE };
+
+// What the byte order mark at the start of [p, p + size) says.
+Encoding encodingOf(const unsigned char* p, size_t size) {
+    if (size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) return Encoding::Utf8Marked;
+    if (size >= 2 && p[0] == 0xFF && p[1] == 0xFE) return Encoding::Utf16LE;
+    if (size >= 2 && p[0] == 0xFE && p[1] == 0xFF) return Encoding::Utf16BE;
+    return Encoding::Bytes;
+}
+
+size_t markLength(Encoding encoding) {
+    switch (encoding) {
+    case Encoding::Bytes: return 0;
+    case Encoding::Utf8Marked: return 3;
+    case Encoding::Utf16LE:
+    case Encoding::Utf16BE: return 2;
+    }
+    return 0;
+}
+
+// UTF-16 code units after the mark, each as one byte: every statement of the format is
+// ASCII, and a unit beyond 8 bits can only be part of a name, which the reader skips.
+std::string narrowUtf16(const unsigned char* p, size_t size, Encoding encoding) {
+    std::string text;
+    text.reserve(size / 2);
+    const bool bigEndian = encoding == Encoding::Utf16BE;
+    for (size_t i = 0; i + 1 < size; i += 2) {
+        const unsigned unit = bigEndian ? unsigned(p[i]) << 8 | p[i + 1]
+                                        : unsigned(p[i + 1]) << 8 | p[i];
+        text.push_back(unit < 0x100 ? static_cast<char>(unit) : '?');
+    }
+    return text;
+}
+
+ObjResult readMarkedText(const char* text, size_t size, ObjMesh* mesh, ObjFailure* failure) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    const Encoding encoding = encodingOf(bytes, size);
+    const size_t skip = markLength(encoding);
+    if (encoding == Encoding::Utf16LE || encoding == Encoding::Utf16BE) {
+        std::string narrow;
+        try {
+            narrow = narrowUtf16(bytes + skip, size - skip, encoding);
+        } catch (const std::bad_alloc&) {
+            return ObjResult::OutOfMemory;
+        }
+        LineSource source(narrow.data(), narrow.size());
+        return readFrom(source, mesh, failure);
+    }
+    LineSource source(text + skip, size - skip);
+    return readFrom(source, mesh, failure);
 }
 
 } // namespace
@@ -415,21 +551,71 @@ const char* describeObjResult(ObjResult result) {
     case ObjResult::NoTriangles: return "no faces";
     case ObjResult::TooLarge: return "too many vertices or faces";
     case ObjResult::OutOfMemory: return "out of memory";
+    case ObjResult::BadVertex: return "a vertex (v) has no readable coordinate";
+    case ObjResult::NotText: return "not a text file (binary data, or UTF-16 without a byte order mark)";
     }
     return "unknown";
 }
 
+std::string explainObjFailure(ObjResult result, const ObjFailure& failure) {
+    char text[160];
+    if (result == ObjResult::BadVertexReference) {
+        const long long reference = failure.reference;
+        const long long count = failure.positionCount;
+        if (failure.reference == UNUSABLE_REFERENCE)
+            std::snprintf(text, sizeof text, "a face corner's vertex reference is not a usable index");
+        else if (reference == 0)
+            std::snprintf(text, sizeof text, "a face corner refers to vertex 0 (vertices count from 1)");
+        else if (reference > 0)
+            std::snprintf(text, sizeof text,
+                          "a face corner refers to vertex %lld, but the file has %lld vertices",
+                          reference, count);
+        else
+            std::snprintf(text, sizeof text,
+                          "a face corner refers to vertex %lld, but only %lld vertices come before it",
+                          reference, count);
+        return text;
+    }
+    if (result == ObjResult::CannotOpen && failure.systemError != 0)
+        return std::string(describeObjResult(result)) + ": " + std::strerror(failure.systemError);
+    return describeObjResult(result);
+}
+
 ObjResult readObjFile(const char* path, ObjMesh* mesh, ObjFailure* failure) {
-    if (failure) failure->line = 0;
+    if (failure) *failure = ObjFailure{};
+    errno = 0;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-    if (!file) return ObjResult::CannotOpen;
-    LineSource source(file.get());
+    if (!file) {
+        if (failure) failure->systemError = errno;
+        return ObjResult::CannotOpen;
+    }
+    unsigned char start[3];
+    const size_t got = std::fread(start, 1, sizeof start, file.get());
+    const Encoding encoding = encodingOf(start, got);
+    if (encoding == Encoding::Utf16LE || encoding == Encoding::Utf16BE) {
+        // Read whole and narrowed: the 8-bit text is half the file.
+        std::string raw(reinterpret_cast<const char*>(start), got);
+        try {
+            char block[64 * 1024];
+            size_t n;
+            while ((n = std::fread(block, 1, sizeof block, file.get())) > 0) raw.append(block, n);
+        } catch (const std::bad_alloc&) {
+            return ObjResult::OutOfMemory;
+        } catch (const std::length_error&) {
+            return ObjResult::TooLarge;
+        }
+        if (std::ferror(file.get())) return ObjResult::CannotOpen;
+        return readMarkedText(raw.data(), raw.size(), mesh, failure);
+    }
+    // The bytes read to look for a mark are text unless they were one.
+    const size_t skip = markLength(encoding);
+    LineSource source(reinterpret_cast<const char*>(start) + skip, got - skip, file.get());
     return readFrom(source, mesh, failure);
 }
 
 ObjResult readObjText(const char* text, size_t size, ObjMesh* mesh, ObjFailure* failure) {
-    LineSource source(text, size);
-    return readFrom(source, mesh, failure);
+    if (failure) *failure = ObjFailure{};
+    return readMarkedText(text, size, mesh, failure);
 }
 
 } // namespace tessoid::obj

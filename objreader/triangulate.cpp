@@ -2,13 +2,17 @@
 
 #include <cassert>
 #include <cmath>
-#include <memory>
+#include <initializer_list>
+
+#include "objreader/ear_clipping.h"
 
 namespace tessoid::obj {
 namespace {
 
-// Faces from the reader have at most this many corners; larger polygons get heap storage.
-constexpr int32_t SMALL_CORNERS = 16;
+// Polygons up to this many corners are split at their leftmost corner, which is how small
+// faces have always been cut (their triangles must not change); larger ones clip ears,
+// whose cost grows with the corners rather than with their square.
+constexpr int32_t LEFTMOST_SPLIT_MAX_CORNERS = 16;
 
 struct Work {
     const float* corners;
@@ -74,24 +78,17 @@ int32_t findSplitCorner(const Work& w, int32_t m, int32_t next, int32_t prev, in
 } // namespace
 
 void triangulatePolygon(int32_t n, const float* corners, int uAxis, int vAxis,
-                        int32_t* triangleCount, int32_t* triangles) {
+                        int32_t* triangleCount, int32_t* triangles, ClippingBudget* budget) {
     assert(n >= 3 && uAxis >= 0 && uAxis < vAxis && vAxis <= 2);
+    if (n > LEFTMOST_SPLIT_MAX_CORNERS) {
+        clipEars(n, corners, uAxis, vAxis, triangleCount, triangles, budget);
+        return;
+    }
     *triangleCount = 0;
 
-    int32_t smallOrder[3 * SMALL_CORNERS];
-    int32_t smallScratch[3 * SMALL_CORNERS];
-    int32_t smallStack[SMALL_CORNERS];
-    std::unique_ptr<int32_t[]> heap;
-    int32_t* order = smallOrder;
-    int32_t* scratch = smallScratch;
-    int32_t* stack = smallStack;
-    if (n > SMALL_CORNERS) {
-        heap.reset(new int32_t[7 * static_cast<size_t>(n)]);
-        order = heap.get();
-        scratch = order + 3 * n;
-        stack = scratch + 3 * n;
-    }
-
+    int32_t order[3 * LEFTMOST_SPLIT_MAX_CORNERS];
+    int32_t scratch[3 * LEFTMOST_SPLIT_MAX_CORNERS];
+    int32_t stack[LEFTMOST_SPLIT_MAX_CORNERS];
     for (int32_t i = 0; i < n; ++i) order[i] = i;
     const Work w{corners, uAxis, vAxis, order};
     stack[0] = -1;

@@ -1,6 +1,7 @@
 #include "tessoid/tessoid_object.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -36,21 +37,55 @@ void CopySourceName(char (&field)[SOURCE_NAME_SIZE], const char* text) {
 void TessoidObject::SetSourceName(const char* text) { CopySourceName(sourceName, text); }
 
 std::vector<EdgePair> BuildEdgeSet(const std::vector<IndexTriple>& faces) {
-    std::vector<EdgePair> edges;
-    edges.reserve(faces.size() * 3);
-    auto add = [&](int32_t p, int32_t q) {
-        edges.push_back(p <= q ? EdgePair{p, q} : EdgePair{q, p});
-    };
+    // Each edge is filed under its smaller end (a counting sort), then each vertex's few
+    // partners are sorted: linear in the faces, where sorting all edges at once was not.
+    int32_t highest = -1;
     for (const IndexTriple& f : faces) {
-        add(f.a, f.b);
-        add(f.b, f.c);
-        add(f.c, f.a);
+        assert(f.a >= 0 && f.b >= 0 && f.c >= 0);
+        highest = std::max({highest, f.a, f.b, f.c});
     }
-    std::sort(edges.begin(), edges.end(), [](const EdgePair& l, const EdgePair& r) {
-        return l.first != r.first ? l.first < r.first : l.second < r.second;
+    std::vector<EdgePair> edges;
+    if (highest < 0)
+        return edges;
+    std::vector<int32_t> start(static_cast<size_t>(highest) + 2, 0);
+    const auto eachEdge = [&](auto&& visit) {
+        for (const IndexTriple& f : faces) {
+            visit(f.a, f.b);
+            visit(f.b, f.c);
+            visit(f.c, f.a);
+        }
+    };
+    eachEdge([&](int32_t p, int32_t q) { ++start[static_cast<size_t>(std::min(p, q)) + 1]; });
+    for (size_t v = 1; v < start.size(); ++v)
+        start[v] += start[v - 1];
+    std::vector<int32_t> partner(faces.size() * 3);
+    std::vector<int32_t> fill(start.begin(), start.end() - 1);
+    eachEdge([&](int32_t p, int32_t q) {
+        partner[static_cast<size_t>(fill[static_cast<size_t>(std::min(p, q))]++)] = std::max(p, q);
     });
-    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
-    edges.shrink_to_fit();
+    // Repeated partners are dropped with a mark per vertex before sorting, so that even a
+    // vertex shared by millions of triangles costs a sort of its distinct partners only.
+    std::vector<int32_t>& lastSeenFrom = fill;
+    std::fill(lastSeenFrom.begin(), lastSeenFrom.end(), -1);
+    size_t kept = 0;
+    for (size_t v = 0; v + 1 < start.size(); ++v) {
+        const size_t first = kept;
+        for (int32_t k = start[v]; k < start[v + 1]; ++k) {
+            const int32_t p = partner[static_cast<size_t>(k)];
+            if (lastSeenFrom[static_cast<size_t>(p)] == static_cast<int32_t>(v))
+                continue;
+            lastSeenFrom[static_cast<size_t>(p)] = static_cast<int32_t>(v);
+            partner[kept++] = p;
+        }
+        std::sort(partner.begin() + static_cast<ptrdiff_t>(first),
+                  partner.begin() + static_cast<ptrdiff_t>(kept));
+        start[v] = static_cast<int32_t>(first);
+    }
+    start.back() = static_cast<int32_t>(kept);
+    edges.reserve(kept);
+    for (size_t v = 0; v + 1 < start.size(); ++v)
+        for (int32_t k = start[v]; k < start[v + 1]; ++k)
+            edges.push_back({static_cast<int32_t>(v), partner[static_cast<size_t>(k)]});
     return edges;
 }
 

@@ -72,7 +72,7 @@ private:
     void dropUntrustedArrays();
 };
 
-// Sorted unique undirected edges of `faces`, smaller index first.
+// Sorted unique undirected edges of `faces` (no negative index), smaller index first.
 std::vector<EdgePair> BuildEdgeSet(const std::vector<IndexTriple>& faces);
 
 // Copies `text` into a 256-byte name field. A text of 255 characters or fewer is

@@ -46,12 +46,19 @@ using Ints = std::vector<int32_t>;
 
 } // namespace
 
-TEST(ObjVertex, NumberCountsDecideAcceptance) {
-    // Two numbers: ignored, so "2" now names the position written third.
-    Read r = readText("v 1 1\nv 1 2 3 0.5\nv 4 5 6 7 8\nv 7 8\n  v 9 9 9\nf 1 2 3\n");
+TEST(ObjVertex, EveryVertexCountsWithMissingCoordinatesZero) {
+    // A fourth number is dropped, more are ignored; missing ones are 0, so "2" names the
+    // position written second.
+    Read r = readText("v 1 1\nv 1 2 3 0.5\nv 4 5 6 7 8\nv 7 8 # z?\n  v 9\nf 1 2 3\n");
     ASSERT_EQ(r.result, ObjResult::Ok);
-    EXPECT_EQ(r.vertices, (std::vector<float>{1, 2, 3, 4, 5, 6, 9, 9, 9}));
+    EXPECT_EQ(r.vertices, (std::vector<float>{1, 1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 0, 9, 0, 0}));
     EXPECT_EQ(r.triangles, (Ints{0, 1, 2}));
+    // Without a single number the position can't count: the read fails there.
+    for (const char* bad : {"v\n", "v x 1 2\n", "v # 1 2 3\n", "\tv  \n"}) {
+        r = readText(positions(3) + bad + "f 1 2 3\n");
+        EXPECT_EQ(r.result, ObjResult::BadVertex) << bad;
+        EXPECT_EQ(r.failure.line, 4) << bad;
+    }
 }
 
 TEST(ObjVertex, NumberTextsReadAsFloats) {
@@ -82,15 +89,43 @@ TEST(ObjFace, FacesAreEmittedLastFirst) {
     EXPECT_EQ(r.triangles, (Ints{0, 2, 3, 0, 1, 2}));
 }
 
-TEST(ObjFace, SixteenCornersAtMost) {
+// A regular n-gon in the plane z = 5 and one face over all of it.
+std::string polygonFile(int n, const char* cornerSuffix = "") {
     std::string text;
-    for (int i = 0; i < 20; ++i) text += "v " + std::to_string(std::cos(i * 0.3)) + " " + std::to_string(std::sin(i * 0.3)) + " 0\n";
+    for (int i = 0; i < n; ++i) {
+        char line[96];
+        std::snprintf(line, sizeof line, "v %.6f %.6f 5\n", 100 * std::cos(2 * M_PI * i / n),
+                      100 * std::sin(2 * M_PI * i / n));
+        text += line;
+    }
     text += "f";
-    for (int i = 1; i <= 20; ++i) text += " " + std::to_string(i);
-    Read r = readText(text + "\n");
-    ASSERT_EQ(r.result, ObjResult::Ok);
-    ASSERT_EQ(r.triangles.size(), 14u * 3);
-    for (int32_t index : r.triangles) EXPECT_LT(index, 16);
+    for (int i = 1; i <= n; ++i) text += " " + std::to_string(i) + cornerSuffix;
+    return text + "\n";
+}
+
+// Twice the signed area in the x-y plane of the triangles, and of the polygon 0..n-1.
+double doubledArea(const Read& r, const std::vector<int32_t>& triangles) {
+    double sum = 0;
+    for (size_t t = 0; t < triangles.size(); t += 3) {
+        const float* a = &r.vertices[3 * size_t(triangles[t])];
+        const float* b = &r.vertices[3 * size_t(triangles[t + 1])];
+        const float* c = &r.vertices[3 * size_t(triangles[t + 2])];
+        sum += (double(b[0]) - a[0]) * (double(c[1]) - a[1]) - (double(c[0]) - a[0]) * (double(b[1]) - a[1]);
+    }
+    return sum;
+}
+
+TEST(ObjFace, FacesOfAnySizeKeepEveryCorner) {
+    for (int n : {17, 20, 200, 4096, 100000}) {
+        SCOPED_TRACE(n);
+        Read r = readText(polygonFile(n, n % 2 ? "/1/1" : ""));
+        ASSERT_EQ(r.result, ObjResult::Ok);
+        ASSERT_EQ(r.triangles.size(), 3 * size_t(n - 2));
+        EXPECT_EQ(std::set<int32_t>(r.triangles.begin(), r.triangles.end()).size(), size_t(n));
+        std::vector<int32_t> outline;
+        for (int i = 0; i < n; ++i) outline.insert(outline.end(), {0, i, (i + 1) % n});
+        EXPECT_NEAR(doubledArea(r, r.triangles), doubledArea(r, outline), 1e-6 * doubledArea(r, outline));
+    }
 }
 
 TEST(ObjFace, BackslashContinuesTheCornerList) {
@@ -123,44 +158,123 @@ TEST(ObjFace, PolygonsAreCutInTheirDominantPlane) {
     EXPECT_EQ(r.triangles, (Ints{0, 1, 3, 1, 2, 3}));
 }
 
-TEST(ObjFailures, FaceStatements) {
-    EXPECT_EQ(readText(positions(3) + "f 1 2\n").result, ObjResult::TooFewCorners);
-    EXPECT_EQ(readText(positions(3) + "f 1 2 3 # comment\n").result, ObjResult::BadCorner);
-    EXPECT_EQ(readText(positions(3) + " f 1 2 3\n").result, ObjResult::BadCorner);
-    EXPECT_EQ(readText(positions(3) + "f 1 2 /3\n").result, ObjResult::BadCorner);
-    EXPECT_EQ(readText(positions(3) + "f\n").result, ObjResult::TooFewCorners);
-    EXPECT_EQ(readText(positions(3) + "f 0 1 2\n").result, ObjResult::BadVertexReference);
-    EXPECT_EQ(readText(positions(3) + "f 1 2 4\n").result, ObjResult::BadVertexReference);
-    EXPECT_EQ(readText(positions(3) + "f -4 1 2\n").result, ObjResult::BadVertexReference);
-    EXPECT_EQ(readText(positions(3) + "f 1 2 3e10\n").result, ObjResult::BadVertexReference);
-    EXPECT_EQ(readText(positions(3) + "f 1 2 nan\n").result, ObjResult::BadVertexReference);
-    Read r = readText(positions(3) + "f 1 2 3\n\nf 1 2 5\nf 1 2 3\n");
-    EXPECT_EQ(r.result, ObjResult::BadVertexReference);
-    EXPECT_EQ(r.failure.line, 6);
-}
-
-TEST(ObjFailures, WholeFile) {
-    EXPECT_EQ(readText(positions(3)).result, ObjResult::NoTriangles);
-    EXPECT_EQ(readText("f 1 2 3\n").result, ObjResult::NoVertices);
-    EXPECT_EQ(readText("").result, ObjResult::NoVertices);
-    Read r = readText(positions(3) + "f 1 2 3\ncstype bspline\n");
-    EXPECT_EQ(r.result, ObjResult::FreeFormGeometry);
-    EXPECT_EQ(r.failure.line, 5);
+TEST(ObjFailures, EveryFailureSaysWhyAndWhere) {
+    struct Case {
+        std::string text;
+        ObjResult result;
+        int32_t line;
+        const char* because; // part of explainObjFailure's sentence
+    };
+    const std::string three = positions(3);
+    const std::string binary = std::string("\x4d\x4d\x10\0\0\0\x02\0", 8) + "f 1 2\n" + three;
+    const Case cases[] = {
+        {three + "f 1 2\n", ObjResult::TooFewCorners, 4, "fewer than 3 corners"},
+        {three + "f\n", ObjResult::TooFewCorners, 4, "fewer than 3 corners"},
+        {three + "f 1 2 /3\n", ObjResult::BadCorner, 4, "not a number"},
+        {three + "f 0 1 2\n", ObjResult::BadVertexReference, 4, "vertex 0 (vertices count from 1)"},
+        {three + "f 1 2 3\n\nf 1 2 5\nf 1 2 3\n", ObjResult::BadVertexReference, 6,
+         "refers to vertex 5, but the file has 3 vertices"},
+        {three + "f -4 1 2\n", ObjResult::BadVertexReference, 4,
+         "refers to vertex -4, but only 3 vertices come before it"},
+        {three + "f 1 2 3e10\n", ObjResult::BadVertexReference, 4, "not a usable index"},
+        {three + "f 1 2 nan\n", ObjResult::BadVertexReference, 4, "not a usable index"},
+        {three + "f 1 2 3\ncstype bspline\n", ObjResult::FreeFormGeometry, 5, "free-form"},
+        {three + "v\n", ObjResult::BadVertex, 4, "no readable coordinate"},
+        {three, ObjResult::NoTriangles, 0, "no faces"},
+        {"f 1 2 3\n", ObjResult::NoVertices, 0, "no vertices"},
+        {"", ObjResult::NoVertices, 0, "no vertices"},
+        {binary, ObjResult::NotText, 0, "not a text file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const Read r = readText(c.text);
+        EXPECT_EQ(r.result, c.result);
+        EXPECT_EQ(r.failure.line, c.line);
+        EXPECT_NE(explainObjFailure(r.result, r.failure).find(c.because), std::string::npos)
+            << explainObjFailure(r.result, r.failure);
+    }
     ObjMesh mesh;
-    EXPECT_EQ(readObjFile("/nonexistent/dir/x.obj", &mesh), ObjResult::CannotOpen);
+    ObjFailure failure;
+    EXPECT_EQ(readObjFile("/nonexistent/dir/x.obj", &mesh, &failure), ObjResult::CannotOpen);
+    EXPECT_NE(explainObjFailure(ObjResult::CannotOpen, failure).find("No such file"), std::string::npos);
+    // A stray NUL deep in a text file that reads well changes nothing.
+    EXPECT_EQ(readText(three + std::string(5000, '#') + "\n" + std::string(1, '\0') + "\nf 1 2 3\n").result,
+              ObjResult::Ok);
 }
 
-TEST(ObjLines, LongLinesAreReadInPieces) {
-    // Characters 512 onwards of a 600-character line form a line of their own.
-    std::string comment = "#" + std::string(510, 'x');
-    std::string text = positions(3) + comment + "v 7 8 9" + std::string(82, ' ') + "\nf 1 2 4\n";
+TEST(ObjLines, LinesOfAnyLengthAreOneStatement) {
+    // A 600-character comment stays a comment, however its tail looks.
+    std::string text = positions(3) + "#" + std::string(510, 'x') + "v 7 8 9" + std::string(82, ' ') + "\nf 1 2 3\n";
     Read r = readText(text);
     ASSERT_EQ(r.result, ObjResult::Ok);
+    EXPECT_EQ(r.vertices.size(), 9u);
+    // A 1,500-character face line keeps all its corners, and the line count stays right.
+    std::string face = "f";
+    for (int i = 0; i < 300; ++i) face += " " + std::to_string(i % 2 ? 1 + i / 2 : 300 - i / 2) + "  ";
+    ASSERT_GE(face.size(), 1500u);
+    const std::string ring = polygonFile(300).substr(0, polygonFile(300).rfind("f "));
+    r = readText(ring + face + "\n");
+    ASSERT_EQ(r.result, ObjResult::Ok);
+    EXPECT_EQ(r.triangles.size(), 3u * 298);
+    r = readText(ring + face + "\nf 1 2 0\n");
+    EXPECT_EQ(r.result, ObjResult::BadVertexReference);
+    EXPECT_EQ(r.failure.line, 302);
+    // A line longer than the reader's first buffer, with its end beyond it.
+    r = readText(positions(3) + "v 1 2 3" + std::string(600000, ' ') + "4\nf 1 2 -1\n");
+    ASSERT_EQ(r.result, ObjResult::Ok);
     EXPECT_EQ(r.vertices.size(), 12u);
-    EXPECT_EQ(r.vertices[9], 7.0f);
-    // 511 characters and then the newline: the newline alone is the next piece.
-    text = positions(3) + "#" + std::string(510, 'x') + "\nf 1 2 3\n";
-    EXPECT_EQ(readText(text).result, ObjResult::Ok);
+}
+
+TEST(ObjLines, CommentsEndTheStatementAnywhere) {
+    const std::string after[] = {"f 1 2 3 # inline comment\n", "f 1 2 3# right after\n",
+                                 "f 1/1/1 2/2/2 3/3/3 #\n", "f 1 2 3 \\ # continued\n4\n",
+                                 "f 1 2 3 4#5\n"};
+    for (const std::string& face : after) {
+        Read r = readText(positions(5) + "v 1 2 3 # and after numbers\n" + face);
+        ASSERT_EQ(r.result, ObjResult::Ok) << face;
+        EXPECT_EQ(r.vertices.size(), 18u) << face;
+        EXPECT_EQ(r.triangles.size(), face.find('4') == std::string::npos ? 3u : 6u) << face;
+    }
+    // The comment sign inside the corner list ends it: two corners are too few.
+    Read r = readText(positions(3) + "f 1 2 # 3\n");
+    EXPECT_EQ(r.result, ObjResult::TooFewCorners);
+}
+
+TEST(ObjLines, BlanksMayIndentAnyKeyword) {
+    Read r = readText(" v 0 0 0\n\tv 1 0 0\n  v 0 1 0\n \t f 1 2 3\n   deg 1\n");
+    ASSERT_EQ(r.result, ObjResult::Ok);
+    EXPECT_EQ(r.triangles, (Ints{0, 1, 2}));
+    EXPECT_EQ(readText(positions(3) + "  f 1 2 3\n  cstype bezier\n").result, ObjResult::FreeFormGeometry);
+}
+
+TEST(ObjLines, ByteOrderMarksAndUtf16) {
+    const std::string text = "# comment\nv 0 0 0\r\nv 1 0 0\nv 0 1 0\ng \xe9t\xe9\nf 1 2 3\n";
+    const Read plain = readText(text);
+    ASSERT_EQ(plain.result, ObjResult::Ok);
+    EXPECT_EQ(readText("\xEF\xBB\xBF" + text).vertices, plain.vertices);
+    for (bool bigEndian : {false, true}) {
+        std::string wide = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        std::u16string units(text.begin(), text.end());
+        units += u"g \u3001\n"; // beyond 8 bits, in a name the reader skips
+        for (char16_t unit : units) {
+            const char low = char(unit & 0xFF), high = char(unit >> 8);
+            wide += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        const Read r = readText(wide);
+        ASSERT_EQ(r.result, ObjResult::Ok) << bigEndian;
+        EXPECT_EQ(r.vertices, plain.vertices);
+        EXPECT_EQ(r.triangles, plain.triangles);
+        const std::filesystem::path path = std::filesystem::temp_directory_path() / "objreader_utf16.obj";
+        std::ofstream(path, std::ios::binary) << wide;
+        ObjMesh mesh;
+        EXPECT_EQ(readObjFile(path.string().c_str(), &mesh), ObjResult::Ok);
+        EXPECT_EQ(mesh.triangleCount, 1);
+        std::filesystem::remove(path);
+    }
+    // Without the mark, UTF-16 is binary data to the reader.
+    std::string unmarked;
+    for (char c : text) unmarked += std::string{c, '\0'};
+    EXPECT_EQ(readText(unmarked).result, ObjResult::NotText);
 }
 
 TEST(ObjLines, TextAfterANulIsIgnored) {
@@ -192,8 +306,17 @@ TEST(ObjLines, CrLfReadsAsLfAcrossBufferEnds) {
     ASSERT_EQ(readObjFile(path.string().c_str(), &mesh), ObjResult::Ok);
     EXPECT_EQ(mesh.triangleCount, faces);
     std::filesystem::remove(path);
-    // A lone CR is not a line end.
-    EXPECT_EQ(readText("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3 \r \n").result, ObjResult::BadCorner);
+    // A lone CR ends a line too (old Macintosh files), at a buffer end as well.
+    Read old = readText("v 0 0 0\rv 1 0 0\rv 0 1 0\rf 1 2 3\r\rf 1 2 x\r");
+    EXPECT_EQ(old.result, ObjResult::BadCorner);
+    EXPECT_EQ(old.failure.line, 6);
+    std::string mac = "v 0 0 0\rv 1 0 0\rv 0 1 0\r";
+    while (mac.size() < 600000) mac += "f 1 2 3 \r";
+    std::ofstream(path, std::ios::binary) << mac;
+    ObjMesh macMesh;
+    ASSERT_EQ(readObjFile(path.string().c_str(), &macMesh), ObjResult::Ok);
+    EXPECT_EQ(size_t(macMesh.triangleCount), (mac.size() - 24) / 9);
+    std::filesystem::remove(path);
 }
 
 TEST(ObjOtherStatements, DegreeAndBasisConsumeContinuations) {

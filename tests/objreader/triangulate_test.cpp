@@ -68,8 +68,6 @@ bool insidePolygon(const std::vector<std::pair<float, float>>& p, double x, doub
     return inside;
 }
 
-} // namespace
-
 TEST(TriangulatePolygon, AcceptanceShapes) {
     EXPECT_EQ(run({{0, 0}, {1, 0}, {0, 1}}), (Triangles{{0, 1, 2}}));
     EXPECT_EQ(run({{0, 0}, {1, 0}, {1, 1}, {0, 1}}), (Triangles{{0, 1, 3}, {1, 2, 3}}));
@@ -94,10 +92,61 @@ TEST(TriangulatePolygon, UsesOnlyTheChosenAxes) {
     EXPECT_EQ(run(arrow, 1, 2), expected);
 }
 
+using Polygon = std::vector<std::pair<float, float>>;
+
+// Every triangle turns the polygon's way and their areas add up to the polygon's: no gap,
+// no overlap. With `centroids`, each triangle's centroid also lies inside (O(n^2)).
+void expectTiled(const Polygon& poly, const Triangles& tris, bool centroids = true) {
+    const size_t n = poly.size();
+    ASSERT_EQ(tris.size(), n - 2);
+    const double area = polygonArea(poly);
+    double sum = 0;
+    for (const auto& t : tris) {
+        for (int32_t c : t) ASSERT_TRUE(c >= 0 && size_t(c) < n);
+        const double a = signedArea(poly, t);
+        ASSERT_GE(a * (area > 0 ? 1 : -1), -1e-9 * std::fabs(area)) << "against the winding, n=" << n;
+        sum += a;
+        if (centroids && std::fabs(a) > 1e-6) {
+            const double cx = (poly[t[0]].first + poly[t[1]].first + poly[t[2]].first) / 3.0;
+            const double cy = (poly[t[0]].second + poly[t[1]].second + poly[t[2]].second) / 3.0;
+            ASSERT_TRUE(insidePolygon(poly, cx, cy)) << "triangle outside, n=" << n;
+        }
+    }
+    ASSERT_NEAR(sum, area, 1e-6 * std::max(1.0, std::fabs(area))) << "n=" << n;
+}
+
+// A comb: a bar along the bottom (with `bottomExtras` collinear corners on it) and
+// `teeth` teeth of width 1 and height 10, one unit apart: 4 * teeth + bottomExtras corners,
+// counter-clockwise.
+Polygon comb(int teeth, int bottomExtras = 0) {
+    Polygon p;
+    const float right = float(2 * teeth - 1);
+    for (int i = 0; i <= bottomExtras; ++i) p.push_back({right * float(i) / float(bottomExtras + 1), -1});
+    p.push_back({right, -1});
+    for (int i = teeth - 1; i >= 0; --i) {
+        p.push_back({float(2 * i + 1), 10});
+        p.push_back({float(2 * i), 10});
+        if (i > 0) {
+            p.push_back({float(2 * i), 0});
+            p.push_back({float(2 * i - 1), 0});
+        }
+    }
+    return p;
+}
+
+Polygon circle(int n, double radius = 100) {
+    Polygon p;
+    for (int i = 0; i < n; ++i)
+        p.push_back({float(radius * std::cos(2 * M_PI * i / n)), float(radius * std::sin(2 * M_PI * i / n))});
+    return p;
+}
+
+} // namespace
+
 TEST(TriangulatePolygon, RandomSimplePolygonsAreCoveredExactlyWithTheirWinding) {
     std::mt19937 rng(12345);
     for (int iteration = 0; iteration < 20000; ++iteration) {
-        const int n = 3 + static_cast<int>(rng() % 30); // beyond the reader's 16 as well
+        const int n = 3 + static_cast<int>(rng() % 60); // both sides of the 16-corner switch
         // Star-shaped around the origin: sorted angles, wildly varying radii (deep notches).
         std::vector<double> angles(n);
         for (double& a : angles) a = std::uniform_real_distribution<double>(0, 2 * M_PI)(rng);
@@ -106,26 +155,50 @@ TEST(TriangulatePolygon, RandomSimplePolygonsAreCoveredExactlyWithTheirWinding) 
         double gap = angles[0] + 2 * M_PI - angles[n - 1];
         for (int i = 1; i < n; ++i) gap = std::max(gap, angles[i] - angles[i - 1]);
         if (gap >= 0.95 * M_PI) continue;
-        std::vector<std::pair<float, float>> poly;
+        Polygon poly;
         for (double a : angles) {
             const double r = std::uniform_real_distribution<double>(0.05, 10.0)(rng);
             poly.push_back({float(r * std::cos(a)), float(r * std::sin(a))});
         }
         if (rng() % 2) std::reverse(poly.begin(), poly.end());
-        const double area = polygonArea(poly);
-        if (std::fabs(area) < 1e-3) continue;
-        const Triangles tris = run(poly, 0, 1);
-        double sum = 0;
-        for (const auto& t : tris) {
-            const double a = signedArea(poly, t);
-            EXPECT_GE(a * (area > 0 ? 1 : -1), -1e-9) << "triangle against the winding, n=" << n;
-            sum += a;
-            if (std::fabs(a) > 1e-6) {
-                const double cx = (poly[t[0]].first + poly[t[1]].first + poly[t[2]].first) / 3.0;
-                const double cy = (poly[t[0]].second + poly[t[1]].second + poly[t[2]].second) / 3.0;
-                EXPECT_TRUE(insidePolygon(poly, cx, cy)) << "triangle outside, n=" << n;
-            }
+        if (std::fabs(polygonArea(poly)) < 1e-3) continue;
+        expectTiled(poly, run(poly, 0, 1));
+        if (HasFatalFailure()) return;
+    }
+}
+
+TEST(TriangulatePolygon, LargeCombsAndCirclesAreTiledExactly) {
+    expectTiled(comb(16, 2), run(comb(16, 2))); // 66 corners
+    Polygon reversed = comb(16, 2);
+    std::reverse(reversed.begin(), reversed.end());
+    expectTiled(reversed, run(reversed));
+    expectTiled(comb(5), run(comb(5))); // 20 corners
+    expectTiled(comb(50), run(comb(50))); // 200 corners
+    expectTiled(comb(1024), run(comb(1024))); // 4,096 corners
+    expectTiled(circle(200), run(circle(200)));
+    expectTiled(circle(4096), run(circle(4096)));
+    // 100,000 corners: the centroid check alone would be quadratic.
+    expectTiled(comb(25000), run(comb(25000)), false);
+    expectTiled(circle(100000, 1e4), run(circle(100000, 1e4)), false);
+}
+
+TEST(TriangulatePolygon, DegenerateLargePolygonsStillGiveEveryTriangle) {
+    // All corners on one point, all on one line, a self-intersecting star, NaN corners:
+    // n - 2 triangles of valid corner numbers each time (run checks the count and bounds).
+    for (int n : {17, 1000, 100000}) {
+        SCOPED_TRACE(n);
+        run(Polygon(size_t(n), {1, 1}));
+        Polygon line, star, broken;
+        for (int i = 0; i < n; ++i) {
+            line.push_back({float(i % 7), float(i % 7)});
+            const double a = 2 * M_PI * 0.45 * i; // a pentagram-like winding star
+            star.push_back({float(std::cos(a)), float(std::sin(a))});
+            broken.push_back({i % 3 ? float(i) : NAN, float(i % 5)});
         }
-        ASSERT_NEAR(sum, area, 1e-6 * std::max(1.0, std::fabs(area))) << "n=" << n;
+        for (const Polygon& p : {line, star, broken}) {
+            const Triangles tris = run(p);
+            for (const auto& t : tris)
+                for (int32_t c : t) ASSERT_TRUE(c >= 0 && c < n);
+        }
     }
 }

@@ -94,6 +94,30 @@ TEST(MeshObject, EdgeSetOfSeparateAndDegenerateTriangles) {
     EXPECT_EQ(degenerate.edges, (std::vector<EdgePair>{{0, 1}, {1, 1}}));
 }
 
+TEST(MeshObject, EdgeSetEqualsTheSortedUniqueEdgesOfAnyFaces) {
+    // Few vertices shared by many faces (long partner lists, repeats) and many vertices
+    // used once: the same set as sorting every edge would give.
+    unsigned seed = 7;
+    const auto next = [&seed](int32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int32_t>((seed >> 8) % static_cast<unsigned>(range));
+    };
+    for (int32_t range : {3, 50, 5000}) {
+        std::vector<IndexTriple> faces(4000);
+        for (IndexTriple& f : faces)
+            f = {next(range), next(range), next(range)};
+        std::set<std::pair<int32_t, int32_t>> expected;
+        for (const IndexTriple& f : faces)
+            for (auto [p, q] : {std::pair{f.a, f.b}, {f.b, f.c}, {f.c, f.a}})
+                expected.insert({std::min(p, q), std::max(p, q)});
+        std::vector<EdgePair> want;
+        for (auto [p, q] : expected)
+            want.push_back({p, q});
+        EXPECT_EQ(BuildEdgeSet(faces), want) << range;
+    }
+    EXPECT_TRUE(BuildEdgeSet({}).empty());
+}
+
 TEST(MeshObject, PendingSourceNameSkipsTheDialogAndLongPathsKeepTheirFileName) {
     Host host;
     FillPending({{0, 0, 0}}, {});
