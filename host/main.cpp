@@ -230,7 +230,9 @@ int main(int argc, char** argv) {
             for (size_t i = debugBefore; !o.verbose && i < lines.size(); ++i)
                 std::fprintf(stderr, "tessoid-host: %s%s", lines[i].c_str(),
                              !lines[i].empty() && lines[i].back() == '\n' ? "" : "\n");
-            if (!importableFileName(h.chosenFile))
+            if (h.chosenFile.empty())
+                std::fprintf(stderr, "tessoid-host: import needs a file; nothing was imported\n");
+            else if (!importableFileName(h.chosenFile))
                 std::fprintf(stderr, "tessoid-host: cannot import '%s': the name ends in neither "
                                      ".obj nor .3ds\n", h.chosenFile.c_str());
             else

@@ -157,3 +157,27 @@ TEST(HostCli, EverySlotKeepsItsCallingConvention) {
               std::string::npos)
         << slots.out;
 }
+
+// A failed import tells the user why on stderr, without --verbose, and exits with 1.
+TEST(HostCli, FailedImportsSayWhatAndWhere) {
+    const std::string bad = e2e::tempPath("bad-reference.obj");
+    std::FILE* f = std::fopen(bad.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 1 2 9\n", f);
+    std::fclose(f);
+    e2e::RunResult r = e2e::runHost("import '" + bad + "'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("tessoid-host: Failed to read '" + bad +
+                         "', line 5: a face corner refers to vertex 9, but the file has 3 vertices\n"),
+              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("nothing was imported from '" + bad + "'"), std::string::npos) << r.out;
+
+    r = e2e::runHost("import '" + e2e::tempPath("absent.obj") + "'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("can't be opened or read: No such file or directory"), std::string::npos) << r.out;
+
+    r = e2e::runHost("import '" + e2e::tempPath("notes.txt") + "'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("the name ends in neither .obj nor .3ds"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("result 0"), std::string::npos) << r.out;
+}

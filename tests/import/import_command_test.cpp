@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -85,15 +86,59 @@ TEST_F(ImportCommandTest, NamesWithoutAUsableExtensionImportNothing) {
     }
 }
 
-TEST_F(ImportCommandTest, UnreadableObjFilesImportNothingAndShowNothing) {
+// Nothing is created and no message box shown; one debug line names the file, the
+// line and the reason.
+TEST_F(ImportCommandTest, UnreadableObjFilesImportNothingAndSayWhyInOneDebugLine) {
     standin::ClearMessageBoxLog();
-    std::string zeroReference = write("zero.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 0 1 2\n");
-    std::string noFaces = write("cloud.obj", "v 0 0 0\nv 1 0 0\n");
-    for (const std::string& path : {zeroReference, noFaces, dir.file("missing.obj")}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {write("zero.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 0 1 2\n"),
+         "', line 4: a face corner refers to vertex 0 (vertices count from 1)\n"},
+        {write("far.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\n\nf 1 2 7\n"),
+         "', line 5: a face corner refers to vertex 7, but the file has 3 vertices\n"},
+        {write("cloud.obj", "v 0 0 0\nv 1 0 0\n"), "': no faces\n"},
+        {write("binary.obj", std::string("MM\x10\0\0\0\x02\0\x0a\0", 10)), "': not a text file"},
+        {dir.file("missing.obj"), "': the file can't be opened or read: No such file or directory\n"},
+    };
+    for (const auto& [path, reason] : cases) {
+        standin::ClearDebugLog();
         EXPECT_EQ(importPath(path), 0) << path;
         EXPECT_EQ(h.scene().size(), 0u) << path;
+        const std::vector<std::string> lines = standin::DebugLog();
+        ASSERT_EQ(lines.size(), 1u) << path;
+        EXPECT_EQ(lines[0].rfind("Failed to read '" + path + reason, 0), 0u) << lines[0];
     }
     EXPECT_TRUE(standin::MessageBoxLog().empty());
+}
+
+// What the reader now keeps reaches the host: large faces, comments after corners,
+// indented faces, lone CR line ends, byte order marks and UTF-16.
+TEST_F(ImportCommandTest, MendedObjFeaturesReachTheHost) {
+    std::string ring;
+    for (int i = 0; i < 40; ++i)
+        ring += "v " + std::to_string(std::cos(i * 0.157)) + " " + std::to_string(std::sin(i * 0.157)) + " 0\n";
+    std::string face = "f";
+    for (int i = 1; i <= 40; ++i)
+        face += " " + std::to_string(i) + "//1";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string(TRIANGLE_OBJ))
+        utf16 += std::string{c, '\0'};
+    const std::pair<std::string, size_t> cases[] = {
+        {ring + face + " # forty corners\n", 38},
+        {"\xEF\xBB\xBFv 0 0 0\rv 1 0 0\rv 0 1 0\rv 1 1\r   f 1 2 4 3#quad\r", 2},
+        {utf16, 1},
+    };
+    int n = 0;
+    for (const auto& [text, triangles] : cases) {
+        host::PluginHost fresh;
+        ASSERT_TRUE(fresh.load(e2e::pluginPath()));
+        fresh.chosenFile = write("mended" + std::to_string(n++) + ".obj", text);
+        const int32_t handle = fresh.runImportCommand();
+        ASSERT_NE(handle, 0) << fresh.chosenFile;
+        host::MeshData drawn;
+        ASSERT_TRUE(fresh.draw(static_cast<uint32_t>(handle), false, drawn));
+        EXPECT_EQ(drawn.faces.size() / 3, triangles) << fresh.chosenFile;
+        EXPECT_TRUE(fresh.misuses.empty());
+    }
 }
 
 TEST_F(ImportCommandTest, TheObjectKeepsThePathAsItsSourceName) {

@@ -214,6 +214,26 @@ has "import_nomesh: the error box, answered" import_nomesh.win.err \
 same "import_nomesh: messages" import_nomesh.lin.err import_nomesh.win.err
 both import_cancel import
 expect_rc import_cancel 1
+# An OBJ file that can't be read says why on both platforms; one that uses what the
+# reader mends (a large face, comments after corners, lone CR ends, UTF-16) reads the same.
+printf 'v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 1 2 9\n' > badref.obj
+both import_badref import badref.obj
+expect_rc import_badref 1
+has "import_badref: the reason on stderr" import_badref.win.err \
+    "tessoid-host: Failed to read 'badref.obj', line 5: a face corner refers to vertex 9, but the file has 3 vertices"
+same "import_badref: messages" import_badref.lin.err import_badref.win.err
+python3 - <<'PY'
+import math
+n = 40
+text = ''.join('v %.4f %.4f 0\r' % (math.cos(i * 6.2832 / n) * (1 + i % 2), math.sin(i * 6.2832 / n) * (1 + i % 2))
+               for i in range(n))
+text += ' f ' + ' '.join(str(i + 1) for i in range(n)) + ' # a star of forty corners\r'
+open('mended.obj', 'wb').write(b'\xff\xfe' + text.encode('utf-16-le'))
+PY
+both import_mended import mended.obj --scene-text mended.@.inc
+expect_rc import_mended 0
+same "import_mended: summary" import_mended.lin.out import_mended.win.out
+same "import_mended: scene text" mended.lin.inc mended.win.inc
 
 # ---- tessellation ----------------------------------------------------------------------
 run tessellate linux --verbose tessellate tessellate.json
