@@ -27,8 +27,8 @@ constexpr int32_t STACK_FACE_CORNERS = 16;
 // A reference that no int32 index could hold (a huge number, infinity or NaN).
 constexpr int64_t UNUSABLE_REFERENCE = std::numeric_limits<int64_t>::min();
 
-// One physical line: [begin, end) is its statement, which stops at the first "#" (a
-// comment) and at the first NUL (as a C string would); the line end itself is not part of it.
+// One physical line: [begin, end) is its text, which stops at the first NUL (as a C string
+// would); the line end itself is not part of it.
 struct Line {
     const char* begin;
     const char* end;
@@ -59,8 +59,6 @@ public:
         if (sawNul_)
             if (const void* nul = std::memchr(head_, 0, size_t(end - head_)))
                 end = static_cast<const char*>(nul);
-        if (const void* hash = std::memchr(head_, '#', size_t(end - head_)))
-            end = static_cast<const char*>(hash);
         line->begin = head_;
         line->end = end;
         head_ += (nl ? nl + 1 : tail_) - head_;
@@ -197,10 +195,17 @@ private:
     void parseDegree();
     void parseBasisMatrix();
 
+    // A statement ends at "#": what follows is a comment. Only the statements that are
+    // read look for it, so the many skipped ones ("vt", "vn") cost no second scan.
+    static const char* commentStart(const char* from, const char* end) {
+        const void* hash = std::memchr(from, '#', size_t(end - from));
+        return hash ? static_cast<const char*>(hash) : end;
+    }
+
     // Argument scan over the current line, which a backslash continuation replaces.
     void startScan(const char* from, const char* end) {
         pos_ = from;
-        end_ = end;
+        end_ = commentStart(from, end);
     }
     void skipBlanks() {
         while (pos_ < end_ && (*pos_ == ' ' || *pos_ == '\t' || *pos_ == '\\')) {
@@ -208,7 +213,7 @@ private:
                 Line next;
                 if (source_.next(&next)) {
                     pos_ = next.begin;
-                    end_ = next.end;
+                    end_ = commentStart(next.begin, next.end);
                 } else {
                     pos_ = end_ = "";
                 }
@@ -351,14 +356,16 @@ ObjResult Parser::parse() {
         const char* keyword = line.begin;
         while (keyword < line.end && isScanSpace(*keyword)) ++keyword;
         if (keyword == line.end) continue;
+        if (*keyword == '#') continue;
         const char* keywordEnd = keyword + 1;
-        while (keywordEnd < line.end && !isScanSpace(*keywordEnd)) ++keywordEnd;
+        while (keywordEnd < line.end && !isScanSpace(*keywordEnd) && *keywordEnd != '#')
+            ++keywordEnd;
         const size_t length = size_t(keywordEnd - keyword);
         // Texture coordinates ("vt"), normals ("vn"), parameter-space vertices ("vp") and
         // material names ("usemtl") are only checked for form, which changes nothing:
         // they are skipped outright.
         if (length == 1 && keyword[0] == 'v') {
-            const ObjResult r = parseVertex(keywordEnd, line.end);
+            const ObjResult r = parseVertex(keywordEnd, commentStart(keywordEnd, line.end));
             if (r != ObjResult::Ok) return r;
         } else if (length == 1 && keyword[0] == 'f') {
             startScan(keywordEnd, line.end);
