@@ -1,8 +1,8 @@
 // The hostile host: every service call a clean run makes is refused once, one run
 // per call, for imports of real files, each way of creating a mesh object and a
 // scene saved and loaded back. Every run must end cleanly: no misuse, no broken
-// contract, no dialog left open, every object the plug-in left drawable and, in the
-// sanitizer build, nothing leaked.
+// contract, no dialog or window left open, every object the plug-in left drawable
+// and, in the sanitizer build, nothing leaked.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -46,6 +46,7 @@ std::vector<std::string> runOnce(const Scenario& s, const Service* refuse, int k
     const std::string what =
         s.name + (refuse ? std::string(", ") + ServiceName(*refuse) + " #" + std::to_string(k)
                          : std::string(", clean run"));
+    const unsigned windowsBefore = standin::WindowCount();
     {
         PluginHost h;
         if (!h.load(e2e::pluginPath()))
@@ -70,6 +71,8 @@ std::vector<std::string> runOnce(const Scenario& s, const Service* refuse, int k
         if (counted)
             *counted = h.faults;
     }
+    if (standin::WindowCount() != windowsBefore)
+        failures.push_back(what + ": windows left behind");
     standin::ClearDebugLog();
     standin::ClearMessageBoxLog();
     return failures;
