@@ -28,20 +28,24 @@ function(tessoid_add_test)
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 600)
 endfunction()
 
-# tessoid_add_fuzzer(NAME n SOURCES ... [LIBS ...] [CORPUS dir...])
+# tessoid_add_fuzzer(NAME n SOURCES ... [LIBS ...] [CORPUS dir...] [DICT file])
 # A libFuzzer target; `fuzz-<n>` runs it for TESSOID_FUZZ_SECONDS over its corpus.
 set(TESSOID_FUZZ_SECONDS 60 CACHE STRING "Seconds each fuzz target runs in the fuzz-all target")
 function(tessoid_add_fuzzer)
-  cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS;CORPUS" ${ARGN})
+  cmake_parse_arguments(F "" "NAME;DICT" "SOURCES;LIBS;CORPUS" ${ARGN})
   add_executable(${F_NAME} ${F_SOURCES})
   target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
   target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
   target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
   set(work ${CMAKE_CURRENT_BINARY_DIR}/${F_NAME}-corpus)
+  set(dict_option "")
+  if(F_DICT)
+    set(dict_option -dict=${F_DICT})
+  endif()
   add_custom_target(fuzz-${F_NAME}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${work}
     COMMAND $<TARGET_FILE:${F_NAME}> -max_total_time=${TESSOID_FUZZ_SECONDS} -rss_limit_mb=2048
-            -timeout=10 -print_final_stats=1 ${work} ${F_CORPUS}
+            -timeout=10 -print_final_stats=1 ${dict_option} ${work} ${F_CORPUS}
     DEPENDS ${F_NAME} USES_TERMINAL)
   set_property(GLOBAL APPEND PROPERTY TESSOID_FUZZ_TARGETS fuzz-${F_NAME})
 endfunction()

@@ -25,6 +25,8 @@ int32_t TESSOID_STDCALL allocateMesh(MeshDataHandle mesh, int32_t vertices, int3
     SceneObject* o = meshObject(mesh, "AllocateMesh");
     if (!o)
         return 1;
+    if (ActiveHost()->faults.refuses(Service::MeshAllocation))
+        return SERVICE_REFUSED;
     if (vertices < 0 || edges < 0 || zero != 0 || textureVertices < 0 ||
         o->allocatedVertices >= 0)
         return ActiveHost()->fail("AllocateMesh: negative count, non-zero fourth argument or "
@@ -39,6 +41,8 @@ int32_t TESSOID_STDCALL allocateFaces(MeshDataHandle mesh, int32_t faces, int32_
     SceneObject* o = meshObject(mesh, "AllocateFaces");
     if (!o)
         return 1;
+    if (ActiveHost()->faults.refuses(Service::MeshAllocation))
+        return SERVICE_REFUSED;
     if (faces < 0 || zero != 0 || o->allocatedFaces >= 0 || o->allocatedVertices < 0)
         return ActiveHost()->fail("AllocateFaces: bad count, before AllocateMesh or twice");
     o->allocatedFaces = faces;
@@ -98,6 +102,8 @@ int32_t TESSOID_STDCALL assignMaterial(HostHandle handle, const char* material) 
     SceneObject* o = ActiveHost()->scene().find(handle);
     if (!o || o->kind != KIND_POLYGON_MESH || !material)
         return ActiveHost()->fail("AssignMaterial: not a polygon mesh or null name");
+    if (ActiveHost()->faults.refuses(Service::AssignMaterial))
+        return SERVICE_REFUSED;
     o->assignedMaterial = material;
     return 0;
 }

@@ -35,7 +35,15 @@ int32_t TESSOID_STDCALL slotGetCurrentObject(HostHandle* out) {
     *out = ActiveHost()->scene().current;
     return 0;
 }
+// A refused call answers as a failing host would, touching nothing.
+bool refused(Service service) { return ActiveHost()->faults.refuses(service); }
+
 int32_t TESSOID_STDCALL slotCreateObject(int32_t kind, const void* typeOrSpec, HostHandle* out) {
+    if (refused(Service::CreateObject)) {
+        if (out)
+            *out = 0;
+        return SERVICE_REFUSED;
+    }
     return ActiveHost()->serviceCreateObject(kind, typeOrSpec, out);
 }
 int32_t TESSOID_STDCALL slotRemoveObject(HostHandle handle) {
@@ -43,12 +51,21 @@ int32_t TESSOID_STDCALL slotRemoveObject(HostHandle handle) {
 }
 int32_t TESSOID_STDCALL slotSetObjectInfo(HostHandle handle, HostObjectRecord* record,
                                           uint32_t mask) {
+    if (refused(Service::SetObjectInfo))
+        return SERVICE_REFUSED;
     return ActiveHost()->serviceSetObjectInfo(handle, record, mask);
 }
 int32_t TESSOID_STDCALL slotGetObjectInfo(HostHandle handle, HostObjectRecord* record) {
+    if (refused(Service::GetObjectInfo)) {
+        if (SceneObject* object = ActiveHost()->scene().find(handle))
+            object->lastReadRefused = true;
+        return SERVICE_REFUSED;
+    }
     return ActiveHost()->serviceGetObjectInfo(handle, record);
 }
 int32_t TESSOID_STDCALL slotAddToGroup(HostHandle group, HostHandle child, int32_t one) {
+    if (refused(Service::AddToGroup))
+        return SERVICE_REFUSED;
     return ActiveHost()->serviceAddToGroup(group, child, one);
 }
 int32_t TESSOID_STDCALL slotOpenChildList(HostHandle handle, uint32_t* out) {
@@ -81,6 +98,8 @@ int32_t TESSOID_STDCALL slotFinishMaterials() {
     return 0;
 }
 int32_t TESSOID_STDCALL slotAskFileName(int32_t dialogValue, char* buffer, int32_t mode) {
+    if (refused(Service::AskFileName))
+        return SERVICE_REFUSED;
     return ActiveHost()->serviceAskFileName(dialogValue, buffer, mode);
 }
 int32_t TESSOID_STDCALL slotGetFileName(int32_t dialogValue, char* buffer) {
@@ -148,6 +167,10 @@ bool PluginHost::load(const std::string& path) {
         error_ = path + " does not export GetDLLInfo and GetInterfaceFunctions";
         return false;
     }
+    return attach(getInfo, getInterfaces);
+}
+
+bool PluginHost::attach(GetDLLInfoFn getInfo, GetInterfaceFunctionsFn getInterfaces) {
     if (getInfo(&info_) != 1 || !info_) {
         error_ = "GetDLLInfo failed";
         return false;
@@ -282,6 +305,7 @@ int32_t PluginHost::serviceGetObjectInfo(HostHandle handle, HostObjectRecord* re
     copyField(base.name, sizeof(base.name), object->name);
     copyField(base.textureName, sizeof(base.textureName), object->textureName);
     base.stateFlags = object->stateFlags;
+    object->lastReadRefused = false;
     if (base.extension1) {
         if (!extensionHeaderOk<EXTENSION1_SIZE>(base.extension1, EXTENSION1_VERSION))
             return fail("GetObjectInfo: extension record 1 not prepared");
@@ -321,6 +345,8 @@ int32_t PluginHost::serviceSetObjectInfo(HostHandle handle, HostObjectRecord* re
     SceneObject* object = scene_.find(handle);
     if (!object)
         return fail("SetObjectInfo: unknown handle");
+    if ((mask & (MASK_KIND_PROPERTIES | MASK_LIBRARY_ITEM)) && object->lastReadRefused)
+        return fail("SetObjectInfo: writes back the values of a record the host never filled");
     std::string name, texture;
     if ((mask & MASK_NAME) &&
         (!fieldText(record->base.name, sizeof(record->base.name), name) || name.empty()))

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/fault_plan.h"
 #include "host/library_loader.h"
 #include "host/scene.h"
 #include "plugin/interface_records.h"
@@ -27,6 +28,8 @@ public:
 
     // Loads the library and runs the start-up handshake; false with error() on failure.
     bool load(const std::string& path);
+    // The same handshake with a plug-in linked into this executable.
+    bool attach(GetDLLInfoFn getInfo, GetInterfaceFunctionsFn getInterfaces);
     const std::string& error() const { return error_; }
     // An export of the loaded library, or null.
     void* libraryExport(const char* name) const { return library_.symbol(name); }
@@ -46,6 +49,11 @@ public:
     int32_t setting111 = 1;
     HostHandle importResult = 0;
     int finishMaterialsCalls = 0;
+    // The hostile host: which of the plug-in's service calls to refuse.
+    FaultPlan faults;
+
+    // Child lists the plug-in opened and has not closed.
+    size_t openChildLists() const { return childLists_.size(); }
 
     // Runs the "Mesh" import command of record 2.
     int32_t runImportCommand();

@@ -129,12 +129,17 @@ struct StreamBuffer {
     std::vector<uint8_t> bytes;
     size_t readPos = 0;
     bool shortRead = false;
+    bool refused = false;  // the hostile host refused one of the calls
 };
 
 int32_t TESSOID_STDCALL streamWrite(int32_t cookie, void* buffer, int32_t count) {
     auto* s = reinterpret_cast<StreamBuffer*>(static_cast<uintptr_t>(cookie));
     if (!s || count < 0 || (count > 0 && !buffer))
         return ActiveHost()->fail("stream write: bad cookie, count or buffer");
+    if (ActiveHost()->faults.refuses(Service::StreamWrite)) {
+        s->refused = true;
+        return -1;
+    }
     auto* p = static_cast<const uint8_t*>(buffer);
     s->bytes.insert(s->bytes.end(), p, p + count);
     return count;
@@ -144,6 +149,10 @@ int32_t TESSOID_STDCALL streamRead(int32_t cookie, void* buffer, int32_t count) 
     auto* s = reinterpret_cast<StreamBuffer*>(static_cast<uintptr_t>(cookie));
     if (!s || count < 0 || (count > 0 && !buffer))
         return ActiveHost()->fail("stream read: bad cookie, count or buffer");
+    if (ActiveHost()->faults.refuses(Service::StreamRead)) {
+        s->refused = true;
+        return -1;  // the buffer is left as it was
+    }
     size_t available = s->bytes.size() - s->readPos;
     size_t n = std::min<size_t>(available, static_cast<size_t>(count));
     std::memcpy(buffer, s->bytes.data() + s->readPos, n);
@@ -218,6 +227,10 @@ bool PluginHost::saveScene(const std::string& path) {
         int32_t size = objectType_->savedSize(object->pluginObject);
         StreamBuffer stream;
         objectType_->save(object->pluginObject, streamWrite, cookieOf(&stream));
+        if (stream.refused) {
+            error_ = "a stream write of object " + object->name + " failed";
+            return false;
+        }
         if (size < 0 || stream.bytes.size() != static_cast<size_t>(size)) {
             fail("Save wrote " + std::to_string(stream.bytes.size()) + " bytes, SavedSize said " +
                  std::to_string(size));

@@ -44,6 +44,9 @@ struct SceneObject {
     int32_t allocatedVertices = -1, allocatedEdges = 0, allocatedTextureVertices = 0;
     int32_t allocatedFaces = -1;
     std::string assignedMaterial;
+    // The hostile host refused the last GetObjectInfo of this object: a record written
+    // back now would carry values the host never gave.
+    bool lastReadRefused = false;
     // Kind 11: the library item's type (material, pigment, ...).
     int32_t itemType = 0;
     // Placement of cameras and lights, as the plug-in set them.

@@ -28,6 +28,15 @@ void setName(HostObjectRecord& record, const char* name) {
     std::strncpy(record.base.name, clean.c_str(), sizeof(record.base.name) - 1);
 }
 
+// Writing back a record that was never read would blank the object's other values:
+// an object the host will not describe keeps its defaults, unnamed and unplaced.
+bool readRecord(HostHandle handle, HostObjectRecord& record, const char* what) {
+    if (host::GetObjectInfo(handle, &record) == 0)
+        return true;
+    DebugLine("Failed to read the new %s\n", what);
+    return false;
+}
+
 } // namespace
 
 void ImportLight(ImportContext&, const tds::LightRecord& light) {
@@ -36,7 +45,8 @@ void ImportLight(ImportContext&, const tds::LightRecord& light) {
         return;
     auto record = std::make_unique<HostObjectRecord>();
     PrepareHostObjectRecord(record.get(), true, false);
-    host::GetObjectInfo(handle, record.get());
+    if (!readRecord(handle, *record, "light"))
+        return;
     setName(*record, light.name);
     double m = light.multiplier;
     WriteRecordField(*record, LIGHT_RED, light.color.r * m);
@@ -53,7 +63,8 @@ void ImportCamera(ImportContext&, const tds::CameraRecord& camera) {
         return;
     auto record = std::make_unique<HostObjectRecord>();
     PrepareHostObjectRecord(record.get(), true, false);
-    host::GetObjectInfo(handle, record.get());
+    if (!readRecord(handle, *record, "camera"))
+        return;
     setName(*record, camera.name);
     WriteRecordField(*record, CAMERA_FIELD_OF_VIEW, static_cast<double>(camera.fieldOfView));
     WriteRecordField(*record, CAMERA_ROLL, static_cast<double>(camera.roll));

@@ -31,7 +31,11 @@ template <typename Fill>
 void writeItemValues(HostHandle item, Fill fill) {
     auto record = std::make_unique<HostObjectRecord>();
     PrepareHostObjectRecord(record.get(), true, false);
-    host::GetObjectInfo(item, record.get());
+    // Writing back a record that was never read would blank the item's other values.
+    if (host::GetObjectInfo(item, record.get()) != 0) {
+        DebugLine("Failed to read a material item\n");
+        return;
+    }
     fill(*record);
     host::SetObjectInfo(item, record.get(), MASK_LIBRARY_ITEM);
 }

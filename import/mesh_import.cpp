@@ -177,8 +177,14 @@ HostHandle BuildPolygonMesh(ImportContext&, const char* materialName,
         !table.addFace || (texVertexCount > 0 && !table.addTextureVertex))
         return handle;  // the host gave no builder: the object stays empty
     const MeshDataHandle mesh = table.mesh;
-    table.allocateMesh(mesh, vertexCount, 3 * faceCount, 0, texVertexCount);
-    table.allocateFaces(mesh, faceCount, 0);
+    // Filling what the host did not allocate would write outside its arrays: a mesh
+    // the host cannot hold is not made at all.
+    if (table.allocateMesh(mesh, vertexCount, 3 * faceCount, 0, texVertexCount) != 0 ||
+        table.allocateFaces(mesh, faceCount, 0) != 0) {
+        DebugLine("Failed to allocate mesh '%s'\n", objectName.c_str());
+        host::RemoveObject(handle);
+        return 0;
+    }
     for (int32_t i = 0; i < vertexCount; ++i)
         table.addVertex(mesh, vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
     for (int32_t i = 0; i < faceCount; ++i) {

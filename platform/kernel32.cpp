@@ -23,6 +23,7 @@ struct KernelState {
     std::vector<std::string> debugLog;
     std::map<uintptr_t, std::unique_ptr<Module>> modules;
     uintptr_t nextModule = 0x10000000;
+    unsigned liveLocks = 0;  // critical sections initialised and not yet deleted
 };
 
 KernelState& kernel() {
@@ -139,6 +140,11 @@ bool ThreadCallsDisabled(HMODULE module) {
     return m && m->threadCallsDisabled;
 }
 
+unsigned LockCount() {
+    std::lock_guard<std::recursive_mutex> g(StateLock());
+    return kernel().liveLocks;
+}
+
 }  // namespace standin
 
 using namespace standin;
@@ -246,6 +252,8 @@ void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection) {
         std::abort();
     }
     pthread_mutexattr_destroy(&attr);
+    std::lock_guard<std::recursive_mutex> g(StateLock());
+    ++kernel().liveLocks;
 }
 
 void WINAPI EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection) {
@@ -269,6 +277,8 @@ void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection) {
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection) {
     pthread_mutex_destroy(mutexOf(lpCriticalSection));
     std::memset(lpCriticalSection, 0, sizeof(CRITICAL_SECTION));
+    std::lock_guard<std::recursive_mutex> g(StateLock());
+    --kernel().liveLocks;
 }
 
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule) {

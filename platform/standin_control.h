@@ -55,6 +55,8 @@ bool IsModule(HMODULE module);
 std::string ModuleName(HMODULE module);
 // Whether DisableThreadLibraryCalls was called for the module.
 bool ThreadCallsDisabled(HMODULE module);
+// Critical sections initialised and not yet deleted.
+unsigned LockCount();
 
 struct BitmapDetails {
     HMODULE module;
@@ -67,6 +69,8 @@ struct BitmapDetails {
 bool GetBitmapDetails(HBITMAP bitmap, BitmapDetails* out);
 // Number of bitmaps LoadBitmapA has made so far (they live until the process ends).
 unsigned BitmapCount();
+// Live GDI objects: bitmaps, icons and the fonts dialogs hold while they exist.
+unsigned GdiObjectCount();
 
 struct IconDetails {
     HMODULE module;   // null for a stock icon

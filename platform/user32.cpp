@@ -40,6 +40,7 @@ struct Window {
     HINSTANCE instance = nullptr;
     Rect rect{0, 0, 0, 0};
     HFONT font = nullptr;
+    HFONT ownFont = nullptr;  // made by the dialog manager for this dialog; goes with it
     bool visible = false;
     bool destroying = false;
     // Dialogs.
@@ -424,7 +425,7 @@ HWND createDialog(HINSTANCE instance, const DialogTemplate& t, HWND parent, DLGP
         {
             // Kept here too: a caller's window procedure need not store it.
             Lock g(StateLock());
-            if (Window* w = find(dlg)) w->font = font;
+            if (Window* w = find(dlg)) w->font = w->ownFont = font;
         }
         SendMessageA(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
@@ -510,6 +511,11 @@ bool GetBitmapDetails(HBITMAP bitmap, BitmapDetails* out) {
 unsigned BitmapCount() {
     Lock g(StateLock());
     return user().bitmapCount;
+}
+
+unsigned GdiObjectCount() {
+    Lock g(StateLock());
+    return static_cast<unsigned>(user().gdi.size());
 }
 
 bool GetIconDetails(HICON icon, IconDetails* out) {
@@ -828,6 +834,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
         c.erase(std::remove(c.begin(), c.end(), hWnd), c.end());
     }
     if (u.hostActive == hWnd) u.hostActive = nullptr;
+    if (w->ownFont) u.gdi.erase(reinterpret_cast<uintptr_t>(w->ownFont));
     u.windows.erase(reinterpret_cast<uintptr_t>(hWnd));
     return TRUE;
 }

@@ -14,13 +14,28 @@ namespace tessoid {
 
 namespace {
 
-void onDialogOpen(HWND dialog) {
-    HINSTANCE module = reinterpret_cast<HINSTANCE>(State().module);
-    for (int i = 0; i < SOLID_COUNT; ++i) {
-        HBITMAP picture = LoadBitmapA(module, MAKEINTRESOURCEA(FIRST_SOLID_BITMAP + i));
-        SendMessageA(GetDlgItem(dialog, FIRST_SOLID_BUTTON + i), BM_SETIMAGE, IMAGE_BITMAP,
-                     reinterpret_cast<LPARAM>(picture));
+// The buttons do not own their pictures, and the library has no GDI import to free
+// them: each picture is loaded once per loaded module and shared by every dialog, so
+// a long session does not run the process out of GDI handles.
+HBITMAP solidPicture(int solid) {
+    static HMODULE loadedFrom = nullptr;
+    static HBITMAP pictures[SOLID_COUNT] = {};
+    HMODULE module = State().module;
+    if (module != loadedFrom) {
+        loadedFrom = module;
+        for (HBITMAP& picture : pictures)
+            picture = nullptr;
     }
+    if (!pictures[solid])
+        pictures[solid] = LoadBitmapA(reinterpret_cast<HINSTANCE>(module),
+                                      MAKEINTRESOURCEA(FIRST_SOLID_BITMAP + solid));
+    return pictures[solid];
+}
+
+void onDialogOpen(HWND dialog) {
+    for (int i = 0; i < SOLID_COUNT; ++i)
+        SendMessageA(GetDlgItem(dialog, FIRST_SOLID_BUTTON + i), BM_SETIMAGE, IMAGE_BITMAP,
+                     reinterpret_cast<LPARAM>(solidPicture(i)));
     HostHandle current = 0;
     const bool haveCurrent = host::GetCurrentObject(&current) == RESULT_OK && current != 0;
     EnableWindow(GetDlgItem(dialog, CURRENT_OBJECT_BUTTON),

@@ -10,10 +10,11 @@
 
 namespace fuzz {
 
-// Writes the input to /tmp/<tag>_<pid>.3ds; the path, or nullptr when it cannot.
-inline const char* writeScratch(const char* tag, const uint8_t* data, size_t size) {
+// Writes the input to /tmp/<tag>_<pid><extension>; the path, or nullptr when it cannot.
+inline const char* writeScratch(const char* tag, const uint8_t* data, size_t size,
+                                const char* extension = ".3ds") {
     static const std::string path =
-        std::string("/tmp/") + tag + "_" + std::to_string(getpid()) + ".3ds";
+        std::string("/tmp/") + tag + "_" + std::to_string(getpid()) + extension;
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
         return nullptr;

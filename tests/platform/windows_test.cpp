@@ -213,6 +213,8 @@ TEST_F(Windows, PropertyPageIsSubclassedOnItsFirstMessage) {
     EXPECT_EQ(font.faceName, "MS Sans Serif");
     EXPECT_EQ(font.pointSize, 8);
     EXPECT_EQ(standin::WindowFont(GetDlgItem(page, IDC_INVERT)), standin::WindowFont(page));
+    // The dialog manager's font lives as long as the dialog (checked at the end).
+    const HFONT pageFont = standin::WindowFont(page);
 
     // Messages reach the page procedure, which passes them on to the one it replaced.
     g_seen.clear();
@@ -246,6 +248,7 @@ TEST_F(Windows, PropertyPageIsSubclassedOnItsFirstMessage) {
     EXPECT_FALSE(IsWindow(page));
     EXPECT_FALSE(IsWindow(invert));
     EXPECT_EQ(GetWindowLongA(page, GWL_WNDPROC), 0);
+    EXPECT_FALSE(standin::GetFontDetails(pageFont, &font)) << "the page's font outlived it";
     std::vector<std::pair<UINT, Who>> order;
     for (const Message& m : g_seen)
         if (m.msg == WM_DESTROY || m.msg == WM_NCDESTROY) order.push_back({m.msg, m.who});

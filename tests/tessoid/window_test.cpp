@@ -103,6 +103,33 @@ TEST_F(Windows, CancelOrClosingGivesNoObject) {
     EXPECT_TRUE(Pending().IsEmpty());
 }
 
+// A day's session opens the dialog thousands of times; a process has only so many
+// GDI handles, so every opening must reuse the same five pictures.
+TEST_F(Windows, DialogOpenedTenThousandTimesLoadsItsPicturesOnce) {
+    constexpr int openings = 10000;
+    const unsigned before = standin::BitmapCount();
+    std::vector<HBITMAP> first, seen;
+    standin::SetDialogDriver([&](HWND dialog) {
+        seen.clear();
+        for (int id = 1013; id <= 1017; ++id)
+            seen.push_back(standin::ButtonBitmap(standin::FindControl(dialog, id)));
+        if (first.empty())
+            first = seen;
+        else if (seen != first)
+            ADD_FAILURE() << "an opening shows other bitmap handles than the first";
+        standin::ClickControl(dialog, IDCANCEL);
+    });
+    for (int i = 0; i < openings; ++i)
+        ASSERT_EQ(host.create(), nullptr);
+    standin::SetDialogDriver(nullptr);
+    ASSERT_EQ(first.size(), 5u);
+    for (HBITMAP b : first)
+        EXPECT_NE(b, nullptr);
+    // Earlier tests of this process may have loaded them already.
+    EXPECT_LE(standin::BitmapCount() - before, 5u);
+    EXPECT_EQ(standin::WindowCount(), 1u) << "only the host window is left";
+}
+
 TEST_F(Windows, CurrentObjectButtonFollowsTessellability) {
     FakeObject camera;
     camera.kind = 5;
