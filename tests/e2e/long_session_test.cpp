@@ -35,7 +35,7 @@ using namespace host;
 
 namespace {
 
-constexpr int ROUNDS = 4;              // the first one warms up
+constexpr int ROUNDS = 3;              // the first one warms up
 constexpr int DIALOG_OPENINGS = 300;   // solids and cancels per round
 constexpr int PAGE_OPENINGS = 100;
 constexpr int TESSELLATIONS = 40;

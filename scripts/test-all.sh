@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The test command (`make test`): every build and suite, one line each, their output in
+# build/logs/. A failing step prints the tail of its log; the last line sums up, and the
+# exit code is 1 when anything failed.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+logs=build/logs
+mkdir -p "$logs"
+JOBS=${JOBS:-2}
+passed=0
+failed=0
+
+# counts LOG: "N passed, M failed" of the tests the log reports, or nothing.
+counts() {
+    local line
+    line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$1" | tail -n1)
+    if [ -n "$line" ]; then
+        local bad total
+        bad=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+)/\1/' <<<"$line")
+        total=$(sed -E 's/.* tests failed out of ([0-9]+)/\1/' <<<"$line")
+        echo "$((total - bad)) passed, $bad failed"
+        return
+    fi
+    line=$(grep -E '^wine end-to-end: [0-9]+ passed, [0-9]+ failed' "$1" | tail -n1)
+    [ -n "$line" ] && echo "${line#wine end-to-end: }"
+    line=$(grep -E '^stat::number_of_executed_units:' "$1" | tail -n1)
+    [ -n "$line" ] && echo "$(awk '{print $2}' <<<"$line") runs"
+    return 0
+}
+
+# step NAME COMMAND...: runs the command with its output in build/logs/NAME.log.
+step() {
+    local name=$1 log="$logs/$1.log" start rc
+    shift
+    start=$(date +%s)
+    "$@" >"$log" 2>&1
+    rc=$?
+    local seconds=$(($(date +%s) - start)) detail
+    detail=$(counts "$log")
+    if [ "$rc" = 0 ]; then
+        passed=$((passed + 1))
+        printf '  ok    %-28s %-26s %4d s\n' "$name" "$detail" "$seconds"
+    else
+        failed=$((failed + 1))
+        printf '  FAIL  %-28s %-26s %4d s   (exit %d, %s)\n' "$name" "$detail" "$seconds" "$rc" "$log"
+        tail -n 40 "$log" | sed 's/^/        | /'
+    fi
+    return "$rc"
+}
+
+step deps ./scripts/install-deps.sh || { echo "0 passed, 1 failed"; exit 1; }
+step build-linux32 bash -c "cmake --preset linux32 && cmake --build --preset linux32 -j $JOBS"
+step build-linux32-asan bash -c "cmake --preset linux32-asan && cmake --build --preset linux32-asan -j $JOBS"
+step build-win32 bash -c "cmake --preset win32 && cmake --build --preset win32 -j $JOBS"
+step tests-linux32 ctest --preset linux32 -j "$JOBS"
+step tests-linux32-asan ctest --preset linux32-asan -j "$JOBS"
+step dll-boundary ./scripts/check-dll.sh build/win32
+if step wine-install ./scripts/install-deps.sh wine; then
+    step wine-e2e ./scripts/wine-e2e.sh build/win32 build/linux32
+else
+    echo "        wine-e2e: SKIPPED: Wine (wine32:i386, xvfb) could not be installed"
+fi
+secs=${FUZZ_SECONDS:-30}
+if step build-fuzz bash -c "cmake --preset fuzz -DTESSOID_FUZZ_SECONDS=$secs && cmake --build --preset fuzz -j $JOBS"; then
+    for t in $(cmake --build --preset fuzz --target help | sed -n 's/^fuzz-\([A-Za-z0-9_-]*\):.*/\1/p' | grep -v '^all$'); do
+        step "fuzz-$t" cmake --build --preset fuzz --target "fuzz-$t"
+    done
+fi
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
