@@ -601,8 +601,9 @@ ObjResult readObjFile(const char* path, ObjMesh* mesh, ObjFailure* failure) {
     const Encoding encoding = encodingOf(start, got);
     if (encoding == Encoding::Utf16LE || encoding == Encoding::Utf16BE) {
         // Read whole and narrowed: the 8-bit text is half the file.
-        std::string raw(reinterpret_cast<const char*>(start), got);
+        std::string raw;
         try {
+            raw.assign(reinterpret_cast<const char*>(start), got);
             char block[64 * 1024];
             size_t n;
             while ((n = std::fread(block, 1, sizeof block, file.get())) > 0) raw.append(block, n);
