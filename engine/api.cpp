@@ -147,6 +147,14 @@ bool allFinite(std::initializer_list<double> values) {
 
 // ---- trace formatting
 
+// The trace is for tests through the control API, which the DLL does not export:
+// there it is not kept, so a long session holds no record nobody can read.
+#if defined(_WIN32)
+constexpr bool KEEP_TRACE = false;
+#else
+constexpr bool KEEP_TRACE = true;
+#endif
+
 std::string number(double v) {
   if (v == 0) return "0";
   char buf[64];
@@ -163,6 +171,7 @@ std::string number(float v) {
 
 std::string label(EngineHandle h) {
   if (h == 0) return "0";
+  if (!KEEP_TRACE) return std::string();
   State& st = state();
   auto known = st.labels.find(h);
   if (known != st.labels.end()) return known->second;
@@ -243,7 +252,7 @@ class Call {
   void finish(const std::string& result) {
     text_ += ") -> ";
     text_ += result;
-    state().trace.push_back(std::move(text_));
+    if (KEEP_TRACE) state().trace.push_back(std::move(text_));
   }
   std::string text_;
   bool first_ = true;

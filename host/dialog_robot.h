@@ -2,6 +2,7 @@
 // notes the state of its controls and clicks the button the command line chose.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -12,7 +13,7 @@ struct DialogSighting {
     std::string caption;
     std::map<int, bool> enabled;       // control id -> enabled
     std::map<int, std::string> texts;  // control id -> text
-    std::map<int, bool> hasBitmap;     // control id -> a bitmap is set on it
+    std::map<int, uintptr_t> bitmap;   // control id -> the button's bitmap handle, 0 for none
 };
 
 class DialogRobot {
@@ -37,5 +38,7 @@ private:
 std::vector<std::string> DebugLines();
 std::vector<std::string> MessageBoxes();  // "caption: text"
 void EchoDiagnostics(bool on);
+// Forgets the debug output and message boxes seen so far.
+void ClearDiagnostics();
 
 } // namespace host

@@ -31,7 +31,7 @@ void DialogRobot::install() {
             int id = standin::ControlId(control);
             seen.enabled[id] = standin::IsEnabled(control);
             seen.texts[id] = standin::WindowText(control);
-            seen.hasBitmap[id] = standin::ButtonBitmap(control) != nullptr;
+            seen.bitmap[id] = reinterpret_cast<uintptr_t>(standin::ButtonBitmap(control));
         }
         int button = installed->onDialog(std::move(seen));
         if (!standin::ClickControl(dialog, button))
@@ -57,5 +57,10 @@ std::vector<std::string> MessageBoxes() {
 }
 
 void EchoDiagnostics(bool on) { standin::SetEcho(on); }
+
+void ClearDiagnostics() {
+    standin::ClearDebugLog();
+    standin::ClearMessageBoxLog();
+}
 
 } // namespace host

@@ -61,8 +61,9 @@ BOOL CALLBACK noteControl(HWND control, LPARAM context) {
     int id = GetDlgCtrlID(control);
     seen->enabled[id] = IsWindowEnabled(control) != FALSE;
     seen->texts[id] = windowText(control);
-    seen->hasBitmap[id] =
-        className(control) == "Button" && SendMessageA(control, BM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+    seen->bitmap[id] = className(control) == "Button"
+                           ? static_cast<uintptr_t>(SendMessageA(control, BM_GETIMAGE, IMAGE_BITMAP, 0))
+                           : 0;
     return TRUE;
 }
 
@@ -70,7 +71,7 @@ void echoSighting(const DialogSighting& seen, int button) {
     std::fprintf(stderr, "dialog \"%s\":", seen.caption.c_str());
     for (const auto& [id, enabled] : seen.enabled) {
         std::fprintf(stderr, " %d%s%s", id, enabled ? "" : " disabled",
-                     seen.hasBitmap.at(id) ? " bitmap" : "");
+                     seen.bitmap.at(id) ? " bitmap" : "");
         std::string text = seen.texts.at(id);
         for (char& c : text)
             if (c == '\r' || c == '\n')
@@ -204,6 +205,11 @@ void EchoDiagnostics(bool on) {
     state().echo = on;
     // Debug output from the plug-in's start-up comes before any robot is installed.
     watchDebugOutput();
+}
+
+void ClearDiagnostics() {
+    state().debugLines.clear();
+    state().boxes.clear();
 }
 
 } // namespace host

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -12,7 +13,9 @@
 
 #include "host/dialog_robot.h"
 #include "host/plugin_host.h"
+#include "host/held_resources.h"
 #include "host/report.h"
+#include "host/session.h"
 #include "host/slot_check.h"
 #include "host/scene_description.h"
 
@@ -31,6 +34,10 @@ const char USAGE[] =
     "  load SCENE                load a scene file saved by this host\n"
   "  tessellate SCENE.json     build the described objects and turn the current one into a\n"
   "                            mesh object through the predefined-mesh dialog's button 1018\n"
+    "  session [FILE...]         a long session in one process: rounds of imports of the\n"
+    "                            files, dialogs, pages, tessellations and save/load, each\n"
+    "                            round removing what it made; fails when a round holds more\n"
+    "                            than the first\n"
     "\n"
     "options:\n"
     "  --scene-text FILE         write the scene as ray-tracer scene text to FILE ('-': stdout)\n"
@@ -38,7 +45,11 @@ const char USAGE[] =
     "  --save FILE               save the scene to FILE\n"
     "  --page                    show the property page of the new object and print it\n"
     "  --angle DEGREES           set the smoothing angle through the property page's value\n"
-  "  --object NAME             tessellate: the object to make current (else the file's choice)\n";
+  "  --object NAME             tessellate: the object to make current (else the file's choice)\n"
+    "  --rounds N                session: rounds, the first one a warm-up (default 3)\n"
+    "  --openings N              session: dialog openings per round (default 300)\n"
+    "  --pages N                 session: property pages per round (default a third of\n"
+    "                            the openings)\n";
 
 struct Options {
     std::string plugin;
@@ -50,6 +61,7 @@ struct Options {
     bool declare = false, page = false;
     bool hasAngle = false;
     double angle = 0;
+    int rounds = 3, openings = 300, pages = -1;
 };
 
 const std::map<std::string, int> SOLID_BUTTONS = {
@@ -91,6 +103,18 @@ bool parse(int argc, char** argv, Options& o, std::string& error) {
                 return false;
             }
             o.hasAngle = true;
+        } else if (a == "--rounds" || a == "--openings" || a == "--pages") {
+            std::string v;
+            if (!value(v)) return false;
+            char* end = nullptr;
+            long n = std::strtol(v.c_str(), &end, 10);
+            long least = a == "--pages" ? 0 : 1;
+            if (end == v.c_str() || *end || n < least || n > 1000000) {
+                error = a + " needs a whole number from " + std::to_string(least) + " to 1000000";
+                return false;
+            }
+            (a == "--rounds" ? o.rounds : a == "--openings" ? o.openings : o.pages) =
+                static_cast<int>(n);
         } else if (a == "-h" || a == "--help") {
             o.command = "help";
         } else if (!a.empty() && a[0] == '-' && a != "-") {
@@ -139,6 +163,57 @@ bool writeText(const std::string& path, const std::string& text) {
         return false;
     }
     return true;
+}
+
+// Rounds of a long session; every round after the first must hold what the first held.
+int runSession(host::PluginHost& h, const Options& o) {
+    host::SessionPlan plan;
+    plan.files = o.args;
+    plan.dialogOpenings = o.openings;
+    plan.pageOpenings = o.pages >= 0 ? o.pages : o.openings / 3;
+    plan.tessellations = o.openings / 10;
+    plan.saveLoadCycles = o.openings / 15;
+    // The save/load cycles write beside other temporary files, never into the user's folder.
+    std::error_code noTemp;
+    std::filesystem::path temp = std::filesystem::temp_directory_path(noTemp);
+    plan.scratchScene =
+        (noTemp ? std::filesystem::path(".") : temp).append("tessoid-session.tsc").string();
+    host::Session session(h, plan);
+    std::string error;
+    if (!session.prepare(error)) {
+        std::fprintf(stderr, "tessoid-host: %s\n", error.c_str());
+        return 1;
+    }
+    // Printed before the first count: the output's buffer is then part of every count.
+    std::printf("session: %d rounds of %zu imports and %d dialog openings\n", o.rounds,
+                plan.files.size(), plan.dialogOpenings + plan.tessellations);
+    std::fflush(stdout);
+    int code = 0;
+    host::HeldResources first;
+    for (int r = 0; r < o.rounds; ++r) {
+        session.round();
+        host::HeldResources now = host::CountHeldResources();
+        std::printf("round %d: %s\n", r + 1, host::Describe(now).c_str());
+        std::fflush(stdout);
+        if (r == 0)
+            first = now;
+        else if (!(now == first)) {
+            std::fprintf(stderr, "tessoid-host: round %d holds more than the first round\n", r + 1);
+            code = 1;
+        }
+    }
+    std::printf("%d operations, %d dialog openings, %zu bitmaps on the dialog's buttons\n",
+                session.operations(), session.dialogOpenings(), session.distinctButtonBitmaps());
+    for (const std::string& p : session.problems())
+        std::fprintf(stderr, "tessoid-host: %s\n", p.c_str());
+    if (!session.problems().empty())
+        code = 1;
+    if (!h.misuses.empty()) {
+        std::fprintf(stderr, "tessoid-host: the plug-in broke the host contract %zu time(s)\n",
+                     h.misuses.size());
+        code = 3;
+    }
+    return code;
 }
 
 int finish(host::PluginHost& h, const Options& o, host::HostHandle created) {
@@ -285,6 +360,8 @@ int main(int argc, char** argv) {
             host::WriteObjectSceneText(h, handle, std::cout);
         return code;
     }
+    if (o.command == "session")
+        return runSession(h, o);
     std::fprintf(stderr, "tessoid-host: unknown command %s\n%s", o.command.c_str(), USAGE);
     return 2;
 }

@@ -81,7 +81,7 @@ TEST_F(HostTest, CancelledDialogCreatesNothingAndCurrentButtonNeedsACurrentObjec
     EXPECT_FALSE(seen.enabled.at(1018));
     for (int id = 1013; id <= 1017; ++id) {
         EXPECT_TRUE(seen.enabled.at(id)) << id;
-        EXPECT_TRUE(seen.hasBitmap.at(id)) << id;
+        EXPECT_NE(seen.bitmap.at(id), 0u) << id;
     }
 }
 
@@ -180,4 +180,15 @@ TEST(HostCli, FailedImportsSayWhatAndWhere) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("the name ends in neither .obj nor .3ds"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("result 0"), std::string::npos) << r.out;
+}
+
+// A long session on the command line: flat counts exit 0, the dialog's five pictures are
+// the same five bitmaps at every opening, and a round count of 0 is a usage error.
+TEST(HostCli, SessionHoldsNothingMoreAfterItsFirstRound) {
+    e2e::RunResult r = e2e::runHost("session --rounds 3 --openings 24 --pages 2");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find(", 78 dialog openings, 5 bitmaps on the dialog's buttons\n"),
+              std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("holds more"), std::string::npos) << r.out;
+    EXPECT_EQ(e2e::runHost("session --rounds 0").exitCode, 2);
 }
