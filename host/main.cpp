@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/dialog_robot.h"
+#include "host/exit_codes.h"
 #include "host/plugin_host.h"
 #include "host/held_resources.h"
 #include "host/report.h"
@@ -20,6 +21,8 @@
 #include "host/scene_description.h"
 
 namespace {
+
+using namespace host;
 
 const char USAGE[] =
     "usage: tessoid-host [--plugin PATH] [--verbose] COMMAND [ARGS] [OPTIONS]\n"
@@ -49,7 +52,13 @@ const char USAGE[] =
     "  --rounds N                session: rounds, the first one a warm-up (default 3)\n"
     "  --openings N              session: dialog openings per round (default 300)\n"
     "  --pages N                 session: property pages per round (default a third of\n"
-    "                            the openings)\n";
+    "                            the openings)\n"
+    "\n"
+    "exit codes:\n"
+    "  0  success\n"
+    "  1  the command failed (import, load, save, tessellation); stderr says why\n"
+    "  2  usage error: a wrong command line, nothing was run\n"
+    "  3  contract break: the plug-in misused a host service or a calling convention\n";
 
 struct Options {
     std::string plugin;
@@ -182,13 +191,13 @@ int runSession(host::PluginHost& h, const Options& o) {
     std::string error;
     if (!session.prepare(error)) {
         std::fprintf(stderr, "tessoid-host: %s\n", error.c_str());
-        return 1;
+        return EXIT_FAILED;
     }
     // Printed before the first count: the output's buffer is then part of every count.
     std::printf("session: %d rounds of %zu imports and %d dialog openings\n", o.rounds,
                 plan.files.size(), plan.dialogOpenings + plan.tessellations);
     std::fflush(stdout);
-    int code = 0;
+    int code = EXIT_OK;
     host::HeldResources first;
     for (int r = 0; r < o.rounds; ++r) {
         session.round();
@@ -199,7 +208,7 @@ int runSession(host::PluginHost& h, const Options& o) {
             first = now;
         else if (!(now == first)) {
             std::fprintf(stderr, "tessoid-host: round %d holds more than the first round\n", r + 1);
-            code = 1;
+            code = EXIT_FAILED;
         }
     }
     std::printf("%d operations, %d dialog openings, %zu bitmaps on the dialog's buttons\n",
@@ -207,35 +216,35 @@ int runSession(host::PluginHost& h, const Options& o) {
     for (const std::string& p : session.problems())
         std::fprintf(stderr, "tessoid-host: %s\n", p.c_str());
     if (!session.problems().empty())
-        code = 1;
+        code = EXIT_FAILED;
     if (!h.misuses.empty()) {
         std::fprintf(stderr, "tessoid-host: the plug-in broke the host contract %zu time(s)\n",
                      h.misuses.size());
-        code = 3;
+        code = EXIT_CONTRACT_BREAK;
     }
     return code;
 }
 
 int finish(host::PluginHost& h, const Options& o, host::HostHandle created) {
     if (created && o.page && !host::ShowPropertyPage(h, created, o.hasAngle, o.angle, std::cout))
-        return 1;
+        return EXIT_FAILED;
     host::PrintScene(h, std::cout);
     if (!o.sceneText.empty()) {
         std::ostringstream text;
         h.writeSceneText(text, o.declare);
         if (!writeText(o.sceneText, text.str()))
-            return 1;
+            return EXIT_FAILED;
     }
     if (!o.save.empty() && !h.saveScene(o.save)) {
         std::fprintf(stderr, "tessoid-host: cannot save %s\n", o.save.c_str());
-        return 1;
+        return EXIT_FAILED;
     }
     if (!h.misuses.empty()) {
         std::fprintf(stderr, "tessoid-host: the plug-in broke the host contract %zu time(s)\n",
                      h.misuses.size());
-        return 3;
+        return EXIT_CONTRACT_BREAK;
     }
-    return 0;
+    return EXIT_OK;
 }
 
 } // namespace
@@ -245,45 +254,45 @@ int main(int argc, char** argv) {
     std::string error;
     if (!parse(argc, argv, o, error)) {
         std::fprintf(stderr, "tessoid-host: %s\n%s", error.c_str(), USAGE);
-        return 2;
+        return EXIT_USAGE;
     }
     if (o.command.empty() || o.command == "help") {
         std::fputs(USAGE, o.command.empty() ? stderr : stdout);
-        return o.command.empty() ? 2 : 0;
+        return o.command.empty() ? EXIT_USAGE : EXIT_OK;
     }
     host::EchoDiagnostics(o.verbose);
     host::PluginHost h;
     std::string pluginPath = o.plugin.empty() ? defaultPluginPath(argv[0]) : o.plugin;
     if (!h.load(pluginPath)) {
         std::fprintf(stderr, "tessoid-host: %s\n", h.error().c_str());
-        return 1;
+        return EXIT_FAILED;
     }
     host::DialogRobot robot;
     robot.install();
 
     if (o.command == "info") {
         host::PrintPluginInfo(h, std::cout);
-        return 0;
+        return EXIT_OK;
     }
     if (o.command == "check-slots") {
         int broken = host::CheckSlotConventions(h, std::cout);
         if (broken)
             std::fprintf(stderr, "tessoid-host: %d slot(s) broke their calling convention\n",
                          broken);
-        return broken || !h.misuses.empty() ? 3 : 0;
+        return broken || !h.misuses.empty() ? EXIT_CONTRACT_BREAK : EXIT_OK;
     }
     if (o.command == "new") {
         if (o.args.size() != 1 || !SOLID_BUTTONS.count(o.args[0])) {
             std::fprintf(stderr, "tessoid-host: new needs one of: tetrahedron, cube, octahedron, "
                                  "dodecahedron, icosahedron\n");
-            return 2;
+            return EXIT_USAGE;
         }
         robot.plan({SOLID_BUTTONS.at(o.args[0])});
         host::HostHandle handle = 0;
         int32_t result = h.createPluginObject(&handle);
         if (result != 0) {
             std::fprintf(stderr, "tessoid-host: no object was created (result %d)\n", result);
-            return 1;
+            return EXIT_FAILED;
         }
         h.scene().current = handle;
         return finish(h, o, handle);
@@ -291,7 +300,7 @@ int main(int argc, char** argv) {
     if (o.command == "import") {
         if (o.args.size() > 1) {
             std::fprintf(stderr, "tessoid-host: import takes one file\n");
-            return 2;
+            return EXIT_USAGE;
         }
         h.chosenFile = o.args.empty() ? "" : o.args[0];
         size_t before = h.scene().size();
@@ -313,7 +322,7 @@ int main(int argc, char** argv) {
             else
                 std::fprintf(stderr, "tessoid-host: nothing was imported from '%s'\n",
                              h.chosenFile.c_str());
-            return 1;
+            return EXIT_FAILED;
         }
         host::HostHandle created = h.importResult;
         if (!created)
@@ -324,23 +333,23 @@ int main(int argc, char** argv) {
     if (o.command == "load") {
         if (o.args.size() != 1) {
             std::fprintf(stderr, "tessoid-host: load needs a scene file\n");
-            return 2;
+            return EXIT_USAGE;
         }
         if (!h.loadScene(o.args[0])) {
             std::fprintf(stderr, "tessoid-host: %s\n", h.error().c_str());
-            return 1;
+            return EXIT_FAILED;
         }
         return finish(h, o, 0);
     }
     if (o.command == "tessellate") {
         if (o.args.size() != 1) {
             std::fprintf(stderr, "tessoid-host: tessellate needs a scene description\n");
-            return 2;
+            return EXIT_USAGE;
         }
         host::DescribedScene described;
         if (!host::LoadSceneDescription(h, robot, o.args[0], o.object, described, error)) {
             std::fprintf(stderr, "tessoid-host: %s\n", error.c_str());
-            return 1;
+            return EXIT_FAILED;
         }
         robot.plan({1018});
         host::HostHandle handle = 0;
@@ -353,7 +362,7 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "tessoid-host: the current object cannot be tessellated\n");
             else
                 std::fprintf(stderr, "tessoid-host: no object was created (result %d)\n", result);
-            return 1;
+            return EXIT_FAILED;
         }
         int code = finish(h, o, handle);
         if (code == 0 && o.sceneText.empty())
@@ -363,5 +372,5 @@ int main(int argc, char** argv) {
     if (o.command == "session")
         return runSession(h, o);
     std::fprintf(stderr, "tessoid-host: unknown command %s\n%s", o.command.c_str(), USAGE);
-    return 2;
+    return EXIT_USAGE;
 }
