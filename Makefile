@@ -3,7 +3,7 @@
 JOBS ?= 2
 SHELL := /bin/bash
 
-.PHONY: deps demo test build build-asan build-win32 wine-e2e fuzz bench clean
+.PHONY: deps demo test build build-asan build-win32 wine-e2e fuzz bench dist clean
 
 deps:
 	./scripts/install-deps.sh
@@ -42,5 +42,9 @@ fuzz: deps
 bench: build
 	./scripts/bench.sh build/linux32
 
+# The release archives in dist/: the plug-in's zip and the command-line tool's tarball.
+dist: deps
+	./scripts/dist.sh
+
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -1,16 +1,18 @@
-# The shared real-world test files: beside the checkout, or where the workplace keeps them.
-set(TESSOID_SHARED_DIR "" CACHE PATH "Folder holding testdata/ with the real-world files")
-if(NOT TESSOID_SHARED_DIR)
-  foreach(candidate ${PROJECT_SOURCE_DIR}/../shared /work/shared)
-    if(EXISTS ${candidate}/testdata/EXPECTED.tsv)
-      get_filename_component(TESSOID_SHARED_DIR ${candidate} ABSOLUTE)
-      break()
-    endif()
-  endforeach()
+# The real-world test files: the full set in testdata/ of the shared folder (../shared
+# beside the checkout, or TESSOID_SHARED_DIR), else the small set bundled in tests/data/real.
+set(TESSOID_SHARED_DIR "" CACHE PATH "Folder holding testdata/ with the full set of real-world files")
+if(NOT TESSOID_SHARED_DIR AND EXISTS ${PROJECT_SOURCE_DIR}/../shared/testdata/EXPECTED.tsv)
+  get_filename_component(TESSOID_SHARED_DIR ${PROJECT_SOURCE_DIR}/../shared ABSOLUTE)
 endif()
-if(NOT TESSOID_SHARED_DIR)
-  message(WARNING "real-world test files not found: set TESSOID_SHARED_DIR")
-  set(TESSOID_SHARED_DIR ${PROJECT_SOURCE_DIR}/../shared)
+set(TESSOID_BUNDLED_TESTDATA_DIR ${PROJECT_SOURCE_DIR}/tests/data/real)
+if(TESSOID_SHARED_DIR AND EXISTS ${TESSOID_SHARED_DIR}/testdata/EXPECTED.tsv)
+  set(TESSOID_TESTDATA_DIR ${TESSOID_SHARED_DIR}/testdata)
+  set(TESSOID_FULL_TESTDATA 1)
+else()
+  set(TESSOID_TESTDATA_DIR ${TESSOID_BUNDLED_TESTDATA_DIR})
+  set(TESSOID_FULL_TESTDATA 0)
+  message(STATUS "real-world test files: the bundled set (no ../shared/testdata; "
+                 "set TESSOID_SHARED_DIR for the full set)")
 endif()
 
 # tessoid_add_test(NAME n SOURCES ... [LIBS ...])
@@ -20,9 +22,12 @@ function(tessoid_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+  target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(${T_NAME} PRIVATE
     TESSOID_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    TESSOID_SHARED_DIR="${TESSOID_SHARED_DIR}"
+    TESSOID_TESTDATA_DIR="${TESSOID_TESTDATA_DIR}"
+    TESSOID_BUNDLED_TESTDATA_DIR="${TESSOID_BUNDLED_TESTDATA_DIR}"
+    TESSOID_FULL_TESTDATA=${TESSOID_FULL_TESTDATA}
     TESSOID_BINARY_DIR="${PROJECT_BINARY_DIR}")
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 600)

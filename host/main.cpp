@@ -1,6 +1,7 @@
 // tessoid-host: the reference host and command-line tool. Loads the plug-in
 // exactly as the modeller does and drives it through its records.
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include "host/report.h"
 #include "host/session.h"
 #include "host/slot_check.h"
+#include "tessoid_version.h"
 #include "host/scene_description.h"
 
 namespace {
@@ -26,6 +28,7 @@ using namespace host;
 
 const char USAGE[] =
     "usage: tessoid-host [--plugin PATH] [--verbose] COMMAND [ARGS] [OPTIONS]\n"
+    "       tessoid-host --version | --help\n"
     "\n"
     "commands:\n"
     "  info                      print the plug-in's information record and interfaces\n"
@@ -126,6 +129,8 @@ bool parse(int argc, char** argv, Options& o, std::string& error) {
                 static_cast<int>(n);
         } else if (a == "-h" || a == "--help") {
             o.command = "help";
+        } else if (a == "--version") {
+            o.command = "version";
         } else if (!a.empty() && a[0] == '-' && a != "-") {
             error = "unknown option " + a;
             return false;
@@ -138,8 +143,16 @@ bool parse(int argc, char** argv, Options& o, std::string& error) {
     return true;
 }
 
+// The plug-in beside this program, wherever it was started from (a bare name found
+// through PATH gives no folder in argv[0]).
 std::string defaultPluginPath(const char* argv0) {
     std::string self = argv0;
+#if !defined(_WIN32)
+    std::error_code noLink;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", noLink);
+    if (!noLink)
+        self = exe.string();
+#endif
     size_t slash = self.find_last_of("/\\");
     std::string dir = slash == std::string::npos ? "." : self.substr(0, slash);
 #if defined(_WIN32)
@@ -165,10 +178,13 @@ bool writeText(const std::string& path, const std::string& text) {
         std::cout << text;
         return true;
     }
+    errno = 0;
     std::ofstream out(path, std::ios::binary);
     out << text;
+    out.close();
     if (!out) {
-        std::fprintf(stderr, "tessoid-host: cannot write %s\n", path.c_str());
+        std::fprintf(stderr, "tessoid-host: cannot write %s: %s\n", path.c_str(),
+                     errno ? std::strerror(errno) : "write failed");
         return false;
     }
     return true;
@@ -236,7 +252,7 @@ int finish(host::PluginHost& h, const Options& o, host::HostHandle created) {
             return EXIT_FAILED;
     }
     if (!o.save.empty() && !h.saveScene(o.save)) {
-        std::fprintf(stderr, "tessoid-host: cannot save %s\n", o.save.c_str());
+        std::fprintf(stderr, "tessoid-host: cannot save the scene: %s\n", h.error().c_str());
         return EXIT_FAILED;
     }
     if (!h.misuses.empty()) {
@@ -259,6 +275,10 @@ int main(int argc, char** argv) {
     if (o.command.empty() || o.command == "help") {
         std::fputs(USAGE, o.command.empty() ? stderr : stdout);
         return o.command.empty() ? EXIT_USAGE : EXIT_OK;
+    }
+    if (o.command == "version") {
+        std::printf("tessoid-host %s\n", TESSOID_VERSION_STRING);
+        return EXIT_OK;
     }
     host::EchoDiagnostics(o.verbose);
     host::PluginHost h;

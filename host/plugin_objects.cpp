@@ -1,5 +1,6 @@
 // What the host does with the plug-in's objects: draws them through BuildMesh,
 // stores them in scene files and asks them for scene text.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -241,15 +242,22 @@ bool PluginHost::saveScene(const std::string& path) {
         putU32(file, static_cast<uint32_t>(stream.bytes.size()));
         file.insert(file.end(), stream.bytes.begin(), stream.bytes.end());
     }
+    errno = 0;
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-    return static_cast<bool>(out);
+    out.close();
+    if (!out) {
+        error_ = "cannot write " + path + ": " + (errno ? std::strerror(errno) : "write failed");
+        return false;
+    }
+    return true;
 }
 
 bool PluginHost::loadScene(const std::string& path) {
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        error_ = "cannot open " + path;
+        error_ = "cannot open " + path + ": " + (errno ? std::strerror(errno) : "open failed");
         return false;
     }
     std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), {});

@@ -21,3 +21,14 @@ while read -r lib; do
   esac
 done <<<"$imports"
 echo "Tessoid.dll: exports [$exports] imports [$(tr '\n' ' ' <<<"$imports")]"
+# The resource version block carries the project's one version number.
+version=$(sed -n 's/^#define TESSOID_VERSION_RC_STRING "\(.*\)"$/\1/p' "$dir/generated/tessoid_version.h")
+python3 - "$dll" "$version" <<'PY' || exit 1
+import re, sys
+data = open(sys.argv[1], "rb").read()
+key, value = "FileVersion".encode("utf-16-le"), sys.argv[2].encode("utf-16-le")
+# The key, its zero terminator and alignment padding, then the value.
+if not re.search(re.escape(key) + b"(\x00\x00)+" + re.escape(value) + b"\x00\x00", data):
+    sys.exit("the version block does not say FileVersion " + sys.argv[2])
+PY
+echo "Tessoid.dll: file version $version"

@@ -55,8 +55,10 @@ step build-win32 bash -c "cmake --preset win32 && cmake --build --preset win32 -
 step tests-linux32 ctest --preset linux32 -j "$JOBS"
 step tests-linux32-asan ctest --preset linux32-asan -j "$JOBS"
 step dll-boundary ./scripts/check-dll.sh build/win32
+step dist ./scripts/dist.sh
+version=$(sed -n 's/^#define TESSOID_VERSION_STRING "\(.*\)"$/\1/p' build/linux32/generated/tessoid_version.h)
 if step wine-install ./scripts/install-deps.sh wine; then
-    step wine-e2e ./scripts/wine-e2e.sh build/win32 build/linux32
+    step wine-e2e ./scripts/wine-e2e.sh --dll "dist/Tessoid-$version-win32.zip" build/win32 build/linux32
 else
     echo "        wine-e2e: SKIPPED: Wine (wine32:i386, xvfb) could not be installed"
 fi

@@ -2,9 +2,16 @@
 # End-to-end suite of the Windows build: tessoid-host.exe with Tessoid.dll and
 # Glintor2.dll beside it, run under Wine on a virtual display, compared with the
 # Linux build. Builds nothing; expects both build folders.
-#   scripts/wine-e2e.sh [WIN32_BUILD] [LINUX32_BUILD]   (defaults build/win32, build/linux32)
+#   scripts/wine-e2e.sh [--dll ZIP] [WIN32_BUILD] [LINUX32_BUILD]
+# (defaults build/win32, build/linux32). With --dll, the plug-in under test is the
+# Tessoid.dll inside the release zip, not the one in the build folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+zip=
+if [ "${1:-}" = --dll ]; then
+    zip=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+    shift 2
+fi
 win=${1:-$root/build/win32}
 lin=${2:-$root/build/linux32}
 
@@ -21,6 +28,17 @@ lin=$(cd "$lin" && pwd)
 work=$win/wine-e2e
 rm -rf "$work"
 mkdir -p "$work/run"
+bin=$win/bin
+if [ -n "$zip" ]; then
+    # The released DLL beside the host and engine of this build, as a user's copy would sit.
+    bin=$work/bin
+    mkdir -p "$bin" "$work/unzipped"
+    python3 -m zipfile -e "$zip" "$work/unzipped"
+    dll=$(find "$work/unzipped" -name Tessoid.dll | head -n1)
+    [ -n "$dll" ] || { echo "wine-e2e: no Tessoid.dll in $zip"; exit 1; }
+    cp "$win/bin/tessoid-host.exe" "$win/bin/Glintor2.dll" "$dll" "$bin/"
+    echo "wine-e2e: testing the Tessoid.dll of $zip"
+fi
 export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all
 # No browser or .NET installers on first start: the host needs neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -47,9 +65,11 @@ wineserver -w
 echo "wine-e2e: prefix ready after $((SECONDS - start)) s"
 
 status=0
-shared=${TESSOID_SHARED_DIR:-$root/../shared}
-[ -e "$shared/testdata" ] || shared=/work/shared
-WIN_BIN=$win/bin LIN_BIN=$lin/bin RUN_DIR=$work/run SOURCE_DIR=$root \
-SHARED_DIR=$shared "$root/tests/wine/suite.sh" || status=$?
+# Real-world files: the full set beside the checkout (or TESSOID_SHARED_DIR), else the
+# set bundled with the project.
+testdata=${TESSOID_SHARED_DIR:-$root/../shared}/testdata
+[ -e "$testdata/EXPECTED.tsv" ] || testdata=$root/tests/data/real
+WIN_BIN=$bin LIN_BIN=$lin/bin RUN_DIR=$work/run SOURCE_DIR=$root \
+TESTDATA_DIR=$testdata "$root/tests/wine/suite.sh" || status=$?
 echo "wine-e2e: $((SECONDS - start)) s in all"
 exit $status

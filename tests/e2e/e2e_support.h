@@ -12,7 +12,6 @@ inline std::string binDir() { return std::string(TESSOID_BINARY_DIR) + "/bin"; }
 inline std::string pluginPath() { return binDir() + "/libTessoid.so"; }
 inline std::string hostPath() { return binDir() + "/tessoid-host"; }
 inline std::string sourceDir() { return TESSOID_SOURCE_DIR; }
-inline std::string sharedDir() { return TESSOID_SHARED_DIR; }
 
 struct RunResult {
     int exitCode = -1;

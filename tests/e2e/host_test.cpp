@@ -13,6 +13,7 @@
 #include "host/plugin_host.h"
 #include "host/report.h"
 #include "platform/standin_control.h"
+#include "tessoid_version.h"
 
 using namespace host;
 
@@ -191,4 +192,46 @@ TEST(HostCli, SessionHoldsNothingMoreAfterItsFirstRound) {
               std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("holds more"), std::string::npos) << r.out;
     EXPECT_EQ(e2e::runHost("session --rounds 0").exitCode, 2);
+}
+
+// The release number, the four exit codes, and failures that name the file and the reason.
+TEST(HostCli, ExitCodesAndMessagesSayWhatFailedWhereAndWhy) {
+    e2e::RunResult r = e2e::runHost("--version");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, std::string("tessoid-host ") + TESSOID_VERSION_STRING + "\n");
+    // Started by bare name through PATH, from another folder, it still finds its plug-in.
+    r = e2e::runCommand("cd / && PATH='" + e2e::binDir() + "':\"$PATH\" tessoid-host info");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+
+    r = e2e::runHost("--help");
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char* code : {"  0  success", "  1  the command failed", "  2  usage error",
+                             "  3  contract break"})
+        EXPECT_NE(r.out.find(code), std::string::npos) << code;
+
+    r = e2e::runHost("new cube --no-such-option");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.out.find("tessoid-host: unknown option --no-such-option\nusage:"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(e2e::runHost("").exitCode, 2);
+    EXPECT_EQ(e2e::runHost("import a.obj b.obj").exitCode, 2);
+
+    const std::string nowhere = e2e::tempPath("no-such-folder") + "/scene.tsc";
+    r = e2e::runHost("new cube --save '" + nowhere + "'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("tessoid-host: cannot save the scene: cannot write " + nowhere +
+                         ": No such file or directory\n"),
+              std::string::npos) << r.out;
+    r = e2e::runHost("new cube --scene-text '" + nowhere + "'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("cannot write " + nowhere + ": No such file or directory"),
+              std::string::npos) << r.out;
+    r = e2e::runHost("load '" + nowhere + "'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("cannot open " + nowhere + ": No such file or directory"),
+              std::string::npos) << r.out;
+    r = e2e::runHost("--plugin '" + e2e::binDir() + "/no-such-plugin.so' info");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("cannot load " + e2e::binDir() + "/no-such-plugin.so"), std::string::npos)
+        << r.out;
 }

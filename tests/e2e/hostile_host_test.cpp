@@ -18,6 +18,7 @@
 #include "host/plugin_host.h"
 #include "host/scene_description.h"
 #include "platform/standin_control.h"
+#include "tests/real_files.h"
 
 using namespace host;
 
@@ -100,9 +101,9 @@ Scenario importFile(const std::string& path) {
             [](PluginHost& h, DialogRobot&) { h.runImportCommand(); }};
 }
 
-std::vector<std::string> walkedFiles(const std::string& folder) {
+std::vector<std::string> walkedFiles(const char* kind) {
     std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(e2e::sharedDir() + folder))
+    for (const auto& entry : std::filesystem::directory_iterator(realfiles::dir(kind)))
         if (entry.is_regular_file() && entry.file_size() <= WALKED_FILE_MAX_BYTES)
             files.push_back(entry.path().string());
     std::sort(files.begin(), files.end());
@@ -118,7 +119,7 @@ void createSolid(PluginHost& h, DialogRobot& robot, int button) {
 } // namespace
 
 TEST(HostileHost, ImportsOfRealThreeDSFilesSurviveEveryRefusal) {
-    std::vector<std::string> files = walkedFiles("/testdata/3ds");
+    std::vector<std::string> files = walkedFiles("3ds");
     ASSERT_GE(files.size(), 10u);
     for (const std::string& file : files)
         walk(importFile(file));
@@ -126,7 +127,7 @@ TEST(HostileHost, ImportsOfRealThreeDSFilesSurviveEveryRefusal) {
 
 TEST(HostileHost, ImportsOfRealObjFilesSurviveEveryRefusal) {
     for (const char* name : {"cube_usemtl.obj", "concave_polygon.obj", "solids.obj"})
-        walk(importFile(e2e::sharedDir() + "/testdata/obj/" + name));
+        walk(importFile(realfiles::path("obj", name)));
 }
 
 namespace {
@@ -169,7 +170,7 @@ TEST(HostileHost, EveryCreationPathSurvivesEveryRefusal) {
 
 TEST(HostileHost, SaveAndLoadSurviveEveryRefusal) {
     const std::string path = e2e::tempPath("hostile.tsc");
-    const std::string obj = e2e::sharedDir() + "/testdata/obj/cube_usemtl.obj";
+    const std::string obj = realfiles::path("obj", "cube_usemtl.obj");
     walk({"save and load",
           [&obj](PluginHost& h, DialogRobot& r) {
               createSolid(h, r, 1017);

@@ -2,4 +2,4 @@
 tessoid_add_fuzzer(NAME chunk_load
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/chunk_load.cpp
   LIBS tds_chunk
-  CORPUS ${TESSOID_SHARED_DIR}/testdata/3ds)
+  CORPUS ${TESSOID_TESTDATA_DIR}/3ds)

@@ -6,4 +6,4 @@ tessoid_add_fuzzer(NAME obj_number_scan
 tessoid_add_fuzzer(NAME obj_reader
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/obj_reader.cpp
   LIBS objreader
-  CORPUS ${PROJECT_SOURCE_DIR}/tests/objreader/fuzz_seeds/obj ${TESSOID_SHARED_DIR}/testdata/obj)
+  CORPUS ${PROJECT_SOURCE_DIR}/tests/objreader/fuzz_seeds/obj ${TESSOID_TESTDATA_DIR}/obj)

@@ -2,4 +2,4 @@
 tessoid_add_fuzzer(NAME tds_extract_fetch
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tds_extract_fetch.cpp
   LIBS tds_extract tds_chunk
-  CORPUS ${TESSOID_SHARED_DIR}/testdata/3ds)
+  CORPUS ${TESSOID_TESTDATA_DIR}/3ds)

@@ -15,10 +15,10 @@ file(WRITE ${chunk_dict_file} "${chunk_dict}")
 
 foreach(format IN ITEMS 3ds obj)
   if(format STREQUAL "3ds")
-    set(seeds ${TESSOID_SHARED_DIR}/testdata/3ds)
+    set(seeds ${TESSOID_TESTDATA_DIR}/3ds)
     set(dict DICT ${chunk_dict_file})
   else()
-    set(seeds ${PROJECT_SOURCE_DIR}/tests/objreader/fuzz_seeds/obj ${TESSOID_SHARED_DIR}/testdata/obj)
+    set(seeds ${PROJECT_SOURCE_DIR}/tests/objreader/fuzz_seeds/obj ${TESSOID_TESTDATA_DIR}/obj)
     set(dict "")
   endif()
   tessoid_add_fuzzer(NAME whole_import_${format}

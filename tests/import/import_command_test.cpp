@@ -19,6 +19,7 @@
 #include "objreader/obj_reader.h"
 #include "platform/standin_control.h"
 #include "tests/objreader/digest.h"
+#include "tests/real_files.h"
 
 using namespace tessoid;
 using tds::test::TempDir;
@@ -179,7 +180,7 @@ TEST_F(ImportCommandTest, RealObjFilesImportWithTheReadersCounts) {
     const bool update = std::getenv("TESSOID_UPDATE_GOLDEN") != nullptr;
     const std::map<std::string, std::string> sceneTexts = readSceneTextTable();
     std::map<std::string, std::string> seen;
-    std::string objDir = e2e::sharedDir() + "/testdata/obj";
+    std::string objDir = realfiles::dir("obj");
     std::vector<std::string> names;
     if (DIR* d = opendir(objDir.c_str())) {
         while (dirent* e = readdir(d))
@@ -187,7 +188,7 @@ TEST_F(ImportCommandTest, RealObjFilesImportWithTheReadersCounts) {
                 names.push_back(e->d_name);
         closedir(d);
     }
-    ASSERT_GE(names.size(), 30u);
+    ASSERT_GE(names.size(), realfiles::atLeast(30, 20));
     std::sort(names.begin(), names.end());
     int imported = 0;
     for (const std::string& name : names) {
@@ -217,7 +218,7 @@ TEST_F(ImportCommandTest, RealObjFilesImportWithTheReadersCounts) {
         seen[name] = digest.hex();
         ++imported;
     }
-    EXPECT_GE(imported, 30);
+    EXPECT_GE(size_t(imported), realfiles::atLeast(30, 20));
     if (update) {
         std::ofstream out(SCENE_TEXT_TABLE);
         out << "# file\tFNV-1a 64 of the scene text of the imported object\n";
@@ -227,5 +228,7 @@ TEST_F(ImportCommandTest, RealObjFilesImportWithTheReadersCounts) {
     }
     ASSERT_GE(sceneTexts.size(), 20u) << "missing or short " << SCENE_TEXT_TABLE;
     for (const auto& [name, hex] : sceneTexts)
-        EXPECT_EQ(seen[name], hex) << name;
+        if (realfiles::fullSet() || seen.count(name)) {
+            EXPECT_EQ(seen[name], hex) << name;
+        }
 }

@@ -95,7 +95,7 @@ dialog_seen() {
 cd "$RUN_DIR" || exit 1
 cp "$SOURCE_DIR/examples/lprism.obj" "$SOURCE_DIR/examples/tessellate.json" .
 [ -f "$SOURCE_DIR/examples/showroom.3ds" ] && cp "$SOURCE_DIR/examples/showroom.3ds" .
-cp "$SHARED_DIR/testdata/3ds/cube.3ds" small.3ds
+cp "$TESTDATA_DIR/3ds/cube.3ds" small.3ds
 # Two small 3DS files: one with nothing to import, one whose second face points
 # past the mesh's vertices (dropped, with a debug line).
 python3 - <<'PY'

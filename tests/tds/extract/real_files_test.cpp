@@ -15,11 +15,12 @@
 
 #include "tds/chunk/chunk.h"
 #include "tds/extract/extract.h"
+#include "tests/real_files.h"
 
 namespace tds {
 namespace {
 
-const std::string kDataDir = std::string(TESSOID_SHARED_DIR) + "/testdata";
+const std::string kDataDir = realfiles::dataDir();
 
 std::vector<std::string> splitTabs(const std::string& line) {
     std::vector<std::string> out;
