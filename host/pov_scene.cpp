@@ -69,7 +69,7 @@ std::string stringLiteral(const fs::path& path) {
 
 // The reader a picture needs, from its first bytes; empty when the renderer has none.
 std::string pictureKeyword(const fs::path& file) {
-    unsigned char b[16] = {};
+    unsigned char b[32] = {};
     std::ifstream in(file, std::ios::binary);
     in.read(reinterpret_cast<char*>(b), sizeof(b));
     size_t n = static_cast<size_t>(in.gcount());

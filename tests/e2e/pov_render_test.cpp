@@ -48,10 +48,17 @@ Coverage readTga(const std::string& path) {
     return c;
 }
 
-// Renders a scene file to a TGA whose alpha tells the model from the background.
+// Renders a scene file to a TGA whose alpha tells the model from the background (made
+// see-through for this, whatever colour the scene gives it).
 Coverage renderCoverage(const std::string& scene, std::string& log) {
-    std::string picture = scene + ".tga";
-    e2e::RunResult run = e2e::runCommand(std::string(RENDERER) + " '+I" + scene + "' '+O" +
+    std::string text = e2e::readFile(scene);
+    size_t background = text.find("\nbackground {");
+    if (background != std::string::npos)
+        text.replace(background + 1, text.find('\n', background + 1) - background - 1,
+                     "background { color rgbt <0, 0, 0, 1> }");
+    const std::string seeThrough = scene + ".alpha.pov", picture = scene + ".tga";
+    std::ofstream(seeThrough) << text;
+    e2e::RunResult run = e2e::runCommand(std::string(RENDERER) + " '+I" + seeThrough + "' '+O" +
                                          picture + "' +FT +UA +W" + std::to_string(WIDTH) +
                                          " +H" + std::to_string(HEIGHT) + " -D -V");
     log = run.out;

@@ -123,8 +123,9 @@ TEST(FrameVertices, APointOrNothingStillGivesAUsableCamera) {
         ViewCamera c = host::FrameVertices(v, 4.0 / 3.0);
         Point3 d{c.lookAt.x - c.location.x, c.lookAt.y - c.location.y, c.lookAt.z - c.location.z};
         EXPECT_GT(std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z), 0);
-        if (!v.empty())
+        if (!v.empty()) {
             EXPECT_EQ(c.lookAt.x, 3);
+        }
     }
 }
 
