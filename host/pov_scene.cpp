@@ -2,6 +2,7 @@
 #include "host/pov_scene.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>

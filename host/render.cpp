@@ -30,10 +30,12 @@ namespace {
 const char PATH_SEPARATOR = ';';
 const char CHANGE_FOLDER[] = "cd /d ";
 std::string shellQuoted(const std::string& s) { return "\"" + s + "\""; }
-FILE* popen(const char* command, const char* mode) { return _popen(command, mode); }
-int pclose(FILE* pipe) { return _pclose(pipe); }
+FILE* openPipe(const char* command) { return _popen(command, "r"); }
+int closePipe(FILE* pipe) { return _pclose(pipe); }
 #else
 const char CHANGE_FOLDER[] = "cd ";
+FILE* openPipe(const char* command) { return popen(command, "r"); }
+int closePipe(FILE* pipe) { return pclose(pipe); }
 const char PATH_SEPARATOR = ':';
 std::string shellQuoted(const std::string& s) {
     std::string q = "'";
@@ -104,7 +106,7 @@ bool RenderScene(const RenderJob& job, std::string& error) {
                           " " + shellQuoted("+O" + picture.filename().string()) + " +W" +
                           std::to_string(job.width) + " +H" + std::to_string(job.height) +
                           " +FN +A0.3 -D -P 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE* pipe = openPipe(command.c_str());
     if (!pipe) {
         error = "cannot start the ray tracer '" + program + "'";
         return false;
@@ -140,7 +142,7 @@ bool RenderScene(const RenderJob& job, std::string& error) {
         }
     }
     take(line);
-    int status = pclose(pipe);
+    int status = closePipe(pipe);
 #if defined(_WIN32)
     int code = status;
 #else
