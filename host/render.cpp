@@ -149,9 +149,9 @@ bool RenderScene(const RenderJob& job, std::string& error) {
     int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
     const bool made = code == 0 && fs::is_regular_file(picture, ignored);
-    if (made)
-        std::printf("\r%s100%%\n", label.c_str());
-    else if (shown >= 0)
+    if (made && shown != 100)
+        std::printf("\r%s100%%", label.c_str());
+    if (made || shown >= 0)
         std::printf("\n");
     std::fflush(stdout);
     if (made)
