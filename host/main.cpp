@@ -15,6 +15,7 @@
 #include "host/dialog_robot.h"
 #include "host/exit_codes.h"
 #include "host/plugin_host.h"
+#include "host/render.h"
 #include "host/held_resources.h"
 #include "host/report.h"
 #include "host/session.h"
@@ -48,6 +49,11 @@ const char USAGE[] =
     "options:\n"
     "  --scene-text FILE         write the scene as ray-tracer scene text to FILE ('-': stdout)\n"
     "  --declare                 declare each mesh once and reference it in the scene text\n"
+    "  --pov FILE                write a complete scene file for the ray tracer: the model's\n"
+    "                            camera (or one framed on it), lights (or one), pictures\n"
+    "                            found beside the model (else their material's colour)\n"
+    "  --render FILE.png         render that scene with the ray tracer (povray)\n"
+    "  --size WxH                the rendered picture's size (default 640x480)\n"
     "  --save FILE               save the scene to FILE\n"
     "  --page                    show the property page of the new object and print it\n"
     "  --angle DEGREES           set the smoothing angle through the property page's value\n"
@@ -59,7 +65,7 @@ const char USAGE[] =
     "\n"
     "exit codes:\n"
     "  0  success\n"
-    "  1  the command failed (import, load, save, tessellation); stderr says why\n"
+    "  1  the command failed (import, load, save, tessellation, render); stderr says why\n"
     "  2  usage error: a wrong command line, nothing was run\n"
     "  3  contract break: the plug-in misused a host service or a calling convention\n";
 
@@ -69,6 +75,8 @@ struct Options {
     std::string command;
     std::vector<std::string> args;
     std::string sceneText, save;
+    std::string pov, render;
+    int width = 640, height = 480;
     std::string object;
     bool declare = false, page = false;
     bool hasAngle = false;
@@ -97,6 +105,22 @@ bool parse(int argc, char** argv, Options& o, std::string& error) {
             o.verbose = true;
         } else if (a == "--scene-text") {
             if (!value(o.sceneText)) return false;
+        } else if (a == "--pov") {
+            if (!value(o.pov)) return false;
+        } else if (a == "--render") {
+            if (!value(o.render)) return false;
+        } else if (a == "--size") {
+            std::string v;
+            if (!value(v)) return false;
+            int w = 0, h = 0;
+            char x = 0, rest = 0;
+            if (std::sscanf(v.c_str(), "%d%c%d%c", &w, &x, &h, &rest) != 3 ||
+                (x != 'x' && x != 'X') || w < 1 || h < 1 || w > 16384 || h > 16384) {
+                error = "--size needs WIDTHxHEIGHT, each from 1 to 16384, e.g. 640x480";
+                return false;
+            }
+            o.width = w;
+            o.height = h;
         } else if (a == "--save") {
             if (!value(o.save)) return false;
         } else if (a == "--object") {
@@ -250,6 +274,13 @@ int finish(host::PluginHost& h, const Options& o, host::HostHandle created) {
         h.writeSceneText(text, o.declare);
         if (!writeText(o.sceneText, text.str()))
             return EXIT_FAILED;
+    }
+    if (!o.pov.empty() || !o.render.empty()) {
+        // The pictures of an imported or loaded file are looked for beside it.
+        std::string model = o.command == "new" || o.args.empty() ? "" : o.args[0];
+        host::ExportRequest request{o.pov, o.render, model, o.width, o.height};
+        if (int code = host::ExportScene(h, request); code != EXIT_OK)
+            return code;
     }
     if (!o.save.empty() && !h.saveScene(o.save)) {
         std::fprintf(stderr, "tessoid-host: cannot save the scene: %s\n", h.error().c_str());

@@ -19,6 +19,14 @@ namespace host {
 using GetDLLInfoFn = int32_t (*)(tessoid::PluginInfo**);
 using GetInterfaceFunctionsFn = int32_t (*)(int32_t, void*);
 
+// What a complete scene file changes in the scene text: the pigment of each image map
+// (the whole pigment line) and each camera. Empty functions keep the scene text's own.
+struct SceneTextHooks {
+    std::function<std::string(const SceneObject& material, const std::string& picture,
+                              bool once)> imagePigment;
+    std::function<std::string(const SceneObject& camera)> camera;
+};
+
 class PluginHost {
 public:
     PluginHost();
@@ -68,6 +76,7 @@ public:
     bool loadScene(const std::string& path);
     // Scene text of every plug-in object; with `declare`, each is declared once then referenced.
     void writeSceneText(std::ostream& out, bool declare);
+    void writeSceneText(std::ostream& out, bool declare, const SceneTextHooks& hooks);
 
     // Service implementations; the stdcall slots forward here.
     int32_t serviceCreateObject(int32_t kind, const void* typeOrSpec, HostHandle* out);

@@ -71,7 +71,8 @@ const char* imageKeyword(const SceneObject& image) {
     return "sys";
 }
 
-void writeTexture(Scene& scene, const SceneObject& material, std::string& text) {
+void writeTexture(Scene& scene, const SceneObject& material, const SceneTextHooks& hooks,
+                  std::string& text) {
     text += "#declare " + identifier(material.name) + " = texture {\n";
     const SceneObject* standard = childOfType(scene, material, ITEM_STANDARD_TEXTURE);
     const SceneObject* pigment = standard ? childOfType(scene, *standard, ITEM_PIGMENT) : nullptr;
@@ -84,8 +85,11 @@ void writeTexture(Scene& scene, const SceneObject& material, std::string& text) 
                            (IMAGE_FILE_NAME - ITEM_VALUES);
         std::string name(file, strnlen(file, IMAGE_FILE_NAME_SIZE));
         bool once = extInt(image->extension2, IMAGE_ONCE - ITEM_VALUES) != 0;
-        text += "  pigment { uv_mapping image_map { " + std::string(imageKeyword(*image)) + " \"" + name +
-                "\"" + (once ? " once" : "") + " } }\n";
+        if (hooks.imagePigment)
+            text += hooks.imagePigment(material, name, once);
+        else
+            text += "  pigment { uv_mapping image_map { " + std::string(imageKeyword(*image)) +
+                    " \"" + name + "\"" + (once ? " once" : "") + " } }\n";
     } else if (colour) {
         const auto& e = colour->extension2;
         text += "  pigment { color rgbft <" + number(extDouble(e, 20)) + ", " +
@@ -133,14 +137,20 @@ void writePolygonMesh(const SceneObject& o, std::string& text) {
 } // namespace
 
 void PluginHost::writeSceneText(std::ostream& out, bool declare) {
+    writeSceneText(out, declare, SceneTextHooks{});
+}
+
+void PluginHost::writeSceneText(std::ostream& out, bool declare, const SceneTextHooks& hooks) {
     std::string text;
     std::vector<SceneObject*> meshes;
     for (SceneObject* o : scene_.objects()) {
         if (o->kind == KIND_LIBRARY_ITEM && o->itemType == ITEM_MATERIAL)
-            writeTexture(scene_, *o, text);
+            writeTexture(scene_, *o, hooks, text);
     }
     for (SceneObject* o : scene_.objects()) {
-        if (o->kind == KIND_CAMERA && o->hasPosition) {
+        if (o->kind == KIND_CAMERA && o->hasPosition && hooks.camera) {
+            text += hooks.camera(*o);
+        } else if (o->kind == KIND_CAMERA && o->hasPosition) {
             text += "camera { location " + vec(o->position[0], o->position[1], o->position[2]);
             if (o->hasTarget)
                 text += " look_at " + vec(o->target[0], o->target[1], o->target[2]);

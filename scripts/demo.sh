@@ -31,12 +31,18 @@ for tds in examples/*.3ds; do
   "$host" import "$tds" --scene-text "$out/$(basename "$tds" .3ds).inc"
 done
 
+pictures=()
 if command -v povray >/dev/null; then
-  step "render the imported showroom with the ray tracer"
-  python3 examples/make_checker_png.py "$out/checker.png"
-  printf '#version 3.7;\nglobal_settings { assumed_gamma 1.0 }\n#include "showroom.inc"\n' >"$out/showroom.pov"
-  (cd "$out" && povray +Ishowroom.pov +Oshowroom.png +W320 +H240 +A0.3 -D -V +FN 2>/dev/null) &&
-    echo "rendered $out/showroom.png"
+  # A real-world model from the bundled test files, and the OBJ example (no camera, no light).
+  for model in tests/data/real/3ds/indochine.3DS examples/lprism.obj; do
+    name=$(basename "${model%.*}")
+    step "render $model with the ray tracer"
+    "$host" import "$model" --pov "$out/$name.pov" --render "$out/$name.png" --size 640x480
+    echo "rendered $out/$name.png (scene file $out/$name.pov)"
+    pictures+=("$out/$name.png")
+  done
+else
+  step "no ray tracer installed (apt install povray): no pictures rendered"
 fi
 
 step "tessellate the current object of examples/tessellate.json (a transformed CSG union)"
@@ -44,3 +50,4 @@ step "tessellate the current object of examples/tessellate.json (a transformed C
 head -n 3 "$out/tessellate.inc"
 
 printf '\nScene text and scenes are in %s/\n' "$out"
+[ ${#pictures[@]} = 0 ] || printf 'Pictures: %s\n' "${pictures[*]}"
