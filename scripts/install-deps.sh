@@ -3,6 +3,24 @@
 # Runs as root on a fresh Debian 12 machine; a no-op when everything is there.
 set -euo pipefail
 
+# A mirror in the middle of a sync makes apt-get update fail on one index while the
+# others are fine: try again a few times, then go on with the lists at hand.
+apt_update() {
+    local try
+    for try in 1 2 3; do
+        apt-get update -qq && return 0
+        echo "apt-get update failed (try $try of 3)"
+        sleep $((try * 10))
+    done
+    echo "warning: apt-get update kept failing; installing from the package lists at hand"
+}
+apt_install() {
+    apt-get install -y -qq --no-install-recommends "$@" && return 0
+    sleep 20
+    apt_update
+    apt-get install -y -qq --no-install-recommends "$@"
+}
+
 # What the Wine end-to-end suite needs: `install-deps.sh wine`, called by the
 # Makefile for that suite only.
 install_wine() {
@@ -14,8 +32,8 @@ install_wine() {
     echo "installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    apt_update
+    apt_install "${missing[@]}"
 }
 if [ "${1:-}" = wine ]; then
     install_wine
@@ -32,6 +50,6 @@ done
 if ((${#missing[@]})); then
   echo "installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  apt_update
+  apt_install "${missing[@]}"
 fi
