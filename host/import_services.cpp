@@ -1,6 +1,8 @@
 // Host services of a 3DS import: polygon-mesh objects filled through the builder
 // table, library items, camera and light placement.
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "host/plugin_host.h"
 #include "plugin/import_records.h"
@@ -10,6 +12,22 @@ namespace host {
 using namespace tessoid;
 
 namespace {
+
+// Room for what the plug-in announced, so that the builder's calls only append; a huge
+// announced count reserves no more than this (the checks still hold it to its count).
+constexpr int32_t RESERVED_ITEMS_LIMIT = 1 << 20;
+
+template <typename T>
+void reserveItems(std::vector<T>& values, int32_t items, size_t valuesPerItem) {
+    values.reserve(static_cast<size_t>(std::min(items, RESERVED_ITEMS_LIMIT)) * valuesPerItem);
+}
+
+template <typename T>
+void append3(std::vector<T>& values, T a, T b, T c) {
+    values.push_back(a);
+    values.push_back(b);
+    values.push_back(c);
+}
 
 SceneObject* meshObject(MeshDataHandle mesh, const char* what) {
     SceneObject* object = ActiveHost()->scene().find(mesh);
@@ -34,6 +52,9 @@ int32_t TESSOID_STDCALL allocateMesh(MeshDataHandle mesh, int32_t vertices, int3
     o->allocatedVertices = vertices;
     o->allocatedEdges = edges;
     o->allocatedTextureVertices = textureVertices;
+    reserveItems(o->mesh.vertices, vertices, 3);
+    reserveItems(o->mesh.edges, edges, 2);
+    reserveItems(o->mesh.uvs, textureVertices, 3);
     return 0;
 }
 
@@ -46,6 +67,7 @@ int32_t TESSOID_STDCALL allocateFaces(MeshDataHandle mesh, int32_t faces, int32_
     if (faces < 0 || zero != 0 || o->allocatedFaces >= 0 || o->allocatedVertices < 0)
         return ActiveHost()->fail("AllocateFaces: bad count, before AllocateMesh or twice");
     o->allocatedFaces = faces;
+    reserveItems(o->mesh.faces, faces, 3);
     return 0;
 }
 
@@ -59,7 +81,7 @@ int32_t TESSOID_STDCALL addVertex(MeshDataHandle mesh, double x, double y, doubl
         return 1;
     if (o->mesh.vertices.size() / 3 >= static_cast<size_t>(std::max(o->allocatedVertices, 0)))
         return ActiveHost()->fail("AddVertex: more vertices than allocated");
-    o->mesh.vertices.insert(o->mesh.vertices.end(), {x, y, z});
+    append3(o->mesh.vertices, x, y, z);
     return 0;
 }
 
@@ -69,7 +91,7 @@ int32_t TESSOID_STDCALL addTextureVertex(MeshDataHandle mesh, double u, double v
         return 1;
     if (o->mesh.uvs.size() / 3 >= static_cast<size_t>(o->allocatedTextureVertices))
         return ActiveHost()->fail("AddTextureVertex: more texture vertices than allocated");
-    o->mesh.uvs.insert(o->mesh.uvs.end(), {u, v, w});
+    append3(o->mesh.uvs, u, v, w);
     return 0;
 }
 
@@ -80,7 +102,8 @@ int32_t TESSOID_STDCALL addEdge(MeshDataHandle mesh, int32_t from, int32_t to) {
     if (!vertexIndex(*o, from) || !vertexIndex(*o, to) ||
         o->mesh.edges.size() / 2 >= static_cast<size_t>(o->allocatedEdges))
         return ActiveHost()->fail("AddEdge: index outside the vertices or too many edges");
-    o->mesh.edges.insert(o->mesh.edges.end(), {from, to});
+    o->mesh.edges.push_back(from);
+    o->mesh.edges.push_back(to);
     return 0;
 }
 
@@ -92,7 +115,7 @@ int32_t TESSOID_STDCALL addFace(MeshDataHandle mesh, int32_t a, int32_t b, int32
     if (!vertexIndex(*o, a) || !vertexIndex(*o, b) || !vertexIndex(*o, c) ||
         o->mesh.faces.size() / 3 >= static_cast<size_t>(std::max(o->allocatedFaces, 0)))
         return ActiveHost()->fail("AddFace: index outside the vertices or too many faces");
-    o->mesh.faces.insert(o->mesh.faces.end(), {a, b, c});
+    append3(o->mesh.faces, a, b, c);
     if (unused)
         *unused = static_cast<int32_t>(o->mesh.faces.size() / 3 - 1);
     return 0;

@@ -11,12 +11,17 @@ SceneObject& Scene::add(int32_t kind, std::string name) {
     object->name = std::move(name);
     SceneObject& ref = *object;
     objects_[ref.handle] = std::move(object);
+    byHandle_[ref.handle] = &ref;
     return ref;
 }
 
 SceneObject* Scene::find(HostHandle handle) {
-    auto it = objects_.find(handle);
-    return it == objects_.end() ? nullptr : it->second.get();
+    if (lastFound_ && lastFound_->handle == handle)
+        return lastFound_;
+    auto it = byHandle_.find(handle);
+    if (it == byHandle_.end())
+        return nullptr;
+    return lastFound_ = it->second;
 }
 
 SceneObject* Scene::findByName(const std::string& name) {
@@ -32,6 +37,9 @@ std::unique_ptr<SceneObject> Scene::remove(HostHandle handle) {
         return nullptr;
     std::unique_ptr<SceneObject> object = std::move(it->second);
     objects_.erase(it);
+    byHandle_.erase(handle);
+    if (lastFound_ == object.get())
+        lastFound_ = nullptr;
     if (SceneObject* parent = find(object->parent)) {
         auto& siblings = parent->children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), handle), siblings.end());

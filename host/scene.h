@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "plugin/host_object_record.h"
@@ -69,7 +70,11 @@ public:
     HostHandle current = 0;
 
 private:
-    std::map<HostHandle, std::unique_ptr<SceneObject>> objects_;
+    std::map<HostHandle, std::unique_ptr<SceneObject>> objects_; // creation order
+    // find() runs for every builder call of an import: a hash lookup, not a tree walk,
+    // and the builder's calls come in long runs on one object.
+    std::unordered_map<HostHandle, SceneObject*> byHandle_;
+    SceneObject* lastFound_ = nullptr;
     HostHandle nextHandle_ = 0x1000;
 };
 
