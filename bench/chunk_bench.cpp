@@ -1,7 +1,8 @@
 // 3DS benchmark on one generated file of at least 40 MB: median time and peak memory of
 // reading the chunk tree, of reading it and decoding every node, of the whole import
 // through the plug-in boundary (a counting host, and the reference host for comparison),
-// of the peer reader, and of the command-line host importing the file. Every run is a child process of its own.
+// of the peer reader, and of the command-line host importing the file. Every run is a
+// child process of its own.
 //
 // Usage: chunk_bench [runs] [meshes] [file.3ds]  (the file is generated when missing)
 #include <algorithm>

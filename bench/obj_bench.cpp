@@ -175,8 +175,10 @@ int main(int argc, char** argv) {
     const Contender& fast = contenders[3];
     if (bench::allOk(fast.samples) && importOk && bench::allOk(reader.samples)) {
         const double fastSeconds = bench::medianSeconds(fast.samples);
-        bench::atLeast("OBJ import (b) vs fast_obj read", fastSeconds / bench::medianSeconds(import.samples), 1.0);
-        bench::atLeast("readObjFile (a) vs fast_obj read", fastSeconds / bench::medianSeconds(reader.samples), 1.5);
+        bench::atLeast("OBJ import (b) vs fast_obj read",
+                       fastSeconds / bench::medianSeconds(import.samples), 1.0);
+        bench::atLeast("readObjFile (a) vs fast_obj read",
+                       fastSeconds / bench::medianSeconds(reader.samples), 1.5);
     } else {
         bench::notMeasured("OBJ (a), (b) vs fast_obj read", "a run failed");
     }
