@@ -1,92 +1,45 @@
 // OBJ benchmark: median throughput and peak memory of
 //   (a) readObjFile,
 //   (b) the whole import through the host boundary (read, triangulate, hand over, edge list),
-//   (c) the peer library's LoadObj,
-// each run in a child process of its own so that every peak is measured from a clean start.
+//   (c) tinyobjloader's LoadObj,
+//   (d) fast_obj's fast_obj_read (when the peers folder has it),
+// each run in a child process of its own so that every peak is measured from a clean start;
+// then the command-line host importing the same file, and the import's throughput on files
+// of about 5, 50 and 200 MB.
 //
-// Usage: obj_bench [file.obj] [runs]  (the file is generated when missing; default 5 runs)
+// Usage: obj_bench [file.obj] [runs]  (files are generated beside it when missing; 5 runs)
 #define TINYOBJLOADER_IMPLEMENTATION
 #include <tiny_obj_loader.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
+#ifdef TESSOID_HAVE_FAST_OBJ
+#include <fast_obj.h>
+#endif
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "bench_measure.h"
 #include "host/plugin_host.h"
+#include "obj_grid_file.h"
 #include "objreader/obj_reader.h"
 
 namespace {
 
-constexpr int GRID = 560; // GRID x GRID quads: about 56 MB
+using bench::Sample;
 
-struct Sample {
-    double seconds = 0;
-    double peakBytes = 0;  // resident high-water mark above the start of the run
-    double finalBytes = 0; // size of the arrays the run hands over
-    int ok = 0;
-};
-
-long statusKb(const char* field) {
-    std::FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return 0;
-    char line[256];
-    long kb = 0;
-    const size_t len = std::strlen(field);
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, field, len) == 0) kb = std::atol(line + len);
-    std::fclose(f);
-    return kb;
-}
-
-void resetPeak() {
-    if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
-}
-
-void generate(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "w");
-    if (!f) {
-        std::perror(path.c_str());
-        std::exit(1);
-    }
-    const int n = GRID + 1;
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) {
-            const double x = i * 0.01, y = j * 0.01;
-            std::fprintf(f, "v %.6f %.6f %.6f\n", x, y, 0.25 * std::sin(x * 3) * std::cos(y * 2));
-        }
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) std::fprintf(f, "vt %.6f %.6f\n", double(i) / GRID, double(j) / GRID);
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) {
-            const double a = i * 0.03, b = j * 0.02;
-            const double nx = -0.75 * std::cos(a) * std::cos(b), ny = 0.5 * std::sin(a) * std::sin(b);
-            const double len = std::sqrt(nx * nx + ny * ny + 1);
-            std::fprintf(f, "vn %.6f %.6f %.6f\n", nx / len, ny / len, 1 / len);
-        }
-    for (int j = 0; j < GRID; ++j)
-        for (int i = 0; i < GRID; ++i) {
-            const int a = j * n + i + 1, b = a + 1, c = a + n + 1, d = a + n;
-            std::fprintf(f, "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b, b, c, c, c, d, d, d);
-        }
-    std::fclose(f);
-}
+constexpr int GRID = 560;        // the main file: 51 MB
+constexpr int GRID_SMALL = 175;  // about 5 MB
+constexpr int GRID_LARGE = 1106; // about 200 MB
+constexpr int LARGE_RUNS = 3;
 
 // (a) The reader alone.
 bool runReader(const char* path, Sample* s) {
     tessoid::obj::ObjMesh mesh;
-    if (tessoid::obj::readObjFile(path, &mesh) != tessoid::obj::ObjResult::Ok) return false;
+    if (tessoid::obj::readObjFile(path, &mesh) != tessoid::obj::ObjResult::Ok)
+        return false;
     s->finalBytes = 12.0 * mesh.vertexCount + 12.0 * mesh.triangleCount;
     return true;
 }
@@ -95,17 +48,13 @@ bool runReader(const char* path, Sample* s) {
 // beside this program and runs its "Mesh" command, which reads the file, hands the arrays
 // over through PendingMesh and TakePendingMesh with its edge list.
 bool runBoundaryImport(const char* path, Sample* s) {
-    char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    if (n <= 0) return false;
-    self[n] = 0;
-    std::string plugin(self);
-    plugin = plugin.substr(0, plugin.rfind('/')) + "/libTessoid.so";
     host::PluginHost h;
-    if (!h.load(plugin)) return false;
+    if (!h.load(bench::programFolder() + "/libTessoid.so"))
+        return false;
     h.chosenFile = path;
     const int32_t handle = h.runImportCommand();
-    if (handle == 0) return false;
+    if (handle == 0)
+        return false;
     host::SceneObject* object = h.scene().find(static_cast<uint32_t>(handle));
     int32_t counts[2] = {0, 0};
     h.objectType().enumVerticesAndEdges(
@@ -117,49 +66,70 @@ bool runBoundaryImport(const char* path, Sample* s) {
     const double faces = double(h.objectType().savedSize(object->pluginObject) - 289 -
                                 12.0 * counts[0] - 8.0 * counts[1]) / 12.0;
     s->finalBytes = 12.0 * counts[0] + 12.0 * faces + 8.0 * counts[1];
-    return true;
+    return counts[0] > 0 && faces > 0;
 }
 
-// (c) The peer library.
-bool runPeer(const char* path, Sample* s) {
+// (c) tinyobjloader.
+bool runTinyObj(const char* path, Sample* s) {
     tinyobj::attrib_t attrib;
     std::vector<tinyobj::shape_t> shapes;
     std::vector<tinyobj::material_t> materials;
     std::string warn, err;
-    if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warn, &err, path)) return false;
+    if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warn, &err, path))
+        return false;
     double indices = 0;
-    for (const auto& shape : shapes) indices += double(shape.mesh.indices.size());
+    for (const auto& shape : shapes)
+        indices += double(shape.mesh.indices.size());
     s->finalBytes = 4.0 * attrib.vertices.size() + 4.0 * indices;
     return true;
 }
 
-Sample measure(bool (*run)(const char*, Sample*), const char* path) {
-    int fds[2];
-    if (pipe(fds) != 0) std::exit(1);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        Sample s;
-        resetPeak();
-        const long startKb = statusKb("VmRSS:");
-        const auto t0 = std::chrono::steady_clock::now();
-        s.ok = run(path, &s);
-        s.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        s.peakBytes = 1024.0 * double(statusKb("VmHWM:") - startKb);
-        if (write(fds[1], &s, sizeof s) != sizeof s) _exit(1);
-        _exit(0);
-    }
-    close(fds[1]);
-    Sample s;
-    if (read(fds[0], &s, sizeof s) != sizeof s) s.ok = 0;
-    close(fds[0]);
-    waitpid(pid, nullptr, 0);
-    return s;
+#ifdef TESSOID_HAVE_FAST_OBJ
+// (d) fast_obj: positions and the position index of every corner.
+bool runFastObj(const char* path, Sample* s) {
+    fastObjMesh* mesh = fast_obj_read(path);
+    if (!mesh)
+        return false;
+    s->finalBytes = 12.0 * mesh->position_count + 4.0 * mesh->index_count;
+    const bool ok = mesh->position_count > 1 && mesh->face_count > 0;
+    fast_obj_destroy(mesh);
+    return ok;
+}
+#endif
+
+struct Contender {
+    const char* name;
+    bench::RunFn run;
+    std::vector<Sample> samples;
+};
+
+std::string beside(const std::string& path, const std::string& name) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? name : path.substr(0, slash + 1) + name;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
+void printTable(std::vector<Contender>& contenders, double megabytes) {
+    std::printf("  %-36s %10s %10s %10s %9s\n", "", "MB/s", "peak MB", "arrays MB", "peak/arr");
+    for (Contender& c : contenders) {
+        if (!bench::allOk(c.samples)) {
+            std::printf("  %-36s %10s\n", c.name, "failed");
+            continue;
+        }
+        const double peak = bench::maxPeakBytes(c.samples) / 1e6;
+        const double arrays = c.samples.back().finalBytes / 1e6;
+        std::printf("  %-36s %10.1f %10.1f %10.1f %9.2f\n", c.name,
+                    megabytes / bench::medianSeconds(c.samples), peak, arrays, peak / arrays);
+    }
+}
+
+// Median MB/s of the whole import on one file.
+double importThroughput(const std::string& path, int runs) {
+    std::vector<Sample> samples;
+    for (int r = 0; r < runs; ++r)
+        samples.push_back(bench::measureInChild(runBoundaryImport, path.c_str()));
+    if (!bench::allOk(samples))
+        return 0;
+    return bench::fileMegabytes(path) / bench::medianSeconds(samples);
 }
 
 } // namespace
@@ -167,51 +137,83 @@ double median(std::vector<double> v) {
 int main(int argc, char** argv) {
     const std::string path = argc > 1 ? argv[1] : "obj_bench_grid.obj";
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
-    if (!std::ifstream(path).good()) {
-        std::printf("generating %s\n", path.c_str());
-        generate(path);
-    }
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    const double megabytes = double(in.tellg()) / 1e6;
+    const std::string small = beside(path, "obj_bench_grid_5mb.obj");
+    const std::string large = beside(path, "obj_bench_grid_200mb.obj");
+    bench::ensureObjGrid(path, GRID);
+    bench::ensureObjGrid(small, GRID_SMALL);
+    bench::ensureObjGrid(large, GRID_LARGE);
+    const double megabytes = bench::fileMegabytes(path);
 
-    struct Contender {
-        const char* name;
-        bool (*run)(const char*, Sample*);
-        std::vector<Sample> samples;
-    } contenders[] = {{"(a) readObjFile", runReader, {}},
-                      {"(b) import through the boundary", runBoundaryImport, {}},
-                      {"(c) peer LoadObj", runPeer, {}}};
-    for (int r = 0; r < runs; ++r) // interleaved so that drift hits everyone alike
-        for (auto& c : contenders) c.samples.push_back(measure(c.run, path.c_str()));
+    std::vector<Contender> contenders = {{"(a) readObjFile", runReader, {}},
+                                         {"(b) import through the boundary", runBoundaryImport, {}},
+                                         {"(c) tinyobjloader LoadObj", runTinyObj, {}}};
+#ifdef TESSOID_HAVE_FAST_OBJ
+    contenders.push_back({"(d) fast_obj_read", runFastObj, {}});
+#endif
+    const std::string cli = bench::programFolder() + "/tessoid-host";
+    std::vector<double> cliSeconds;
+    bool cliOk = true;
+    for (int r = 0; r < runs; ++r) { // interleaved so that drift hits everyone alike
+        for (Contender& c : contenders)
+            c.samples.push_back(bench::measureInChild(c.run, path.c_str()));
+        const double t = bench::timeProgram({cli, "import", path});
+        cliOk = cliOk && t > 0;
+        cliSeconds.push_back(t);
+    }
 
     std::printf("file %s: %.1f MB, %d runs each, 32-bit build\n", path.c_str(), megabytes, runs);
-    std::printf("%-34s %10s %12s %12s %8s\n", "", "MB/s", "peak MB", "arrays MB", "peak/arr");
-    double peerSpeed = 0;
-    for (auto& c : contenders) {
-        std::vector<double> speeds, peaks;
-        double arrays = 0;
-        bool ok = true;
-        for (const Sample& s : c.samples) {
-            ok = ok && s.ok;
-            speeds.push_back(megabytes / s.seconds);
-            peaks.push_back(s.peakBytes / 1e6);
-            arrays = s.finalBytes / 1e6;
-        }
-        if (!ok) {
-            std::printf("%-34s %10s\n", c.name, "n/a (not available)");
-            continue;
-        }
-        const double speed = median(speeds);
-        if (c.run == runPeer) peerSpeed = speed;
-        std::printf("%-34s %10.1f %12.1f %12.1f %8.2f\n", c.name, speed,
-                    *std::max_element(peaks.begin(), peaks.end()), arrays,
-                    *std::max_element(peaks.begin(), peaks.end()) / arrays);
+    printTable(contenders, megabytes);
+#ifndef TESSOID_HAVE_FAST_OBJ
+    std::printf("  (d) fast_obj skipped: %s\n", TESSOID_FAST_OBJ_MISSING);
+#endif
+
+    [[maybe_unused]] const Contender& reader = contenders[0];
+    const Contender& import = contenders[1];
+    const bool importOk = bench::allOk(import.samples);
+    std::printf("targets:\n");
+#ifdef TESSOID_HAVE_FAST_OBJ
+    const Contender& fast = contenders[3];
+    if (bench::allOk(fast.samples) && importOk && bench::allOk(reader.samples)) {
+        const double fastSeconds = bench::medianSeconds(fast.samples);
+        bench::atLeast("OBJ import (b) vs fast_obj read",
+                       fastSeconds / bench::medianSeconds(import.samples), 1.0);
+        bench::atLeast("readObjFile (a) vs fast_obj read",
+                       fastSeconds / bench::medianSeconds(reader.samples), 1.5);
+    } else {
+        bench::notMeasured("OBJ (a), (b) vs fast_obj read", "a run failed");
     }
-    for (auto& c : contenders) {
-        if (c.run == runPeer || !c.samples[0].ok || peerSpeed <= 0) continue;
-        std::vector<double> speeds;
-        for (const Sample& s : c.samples) speeds.push_back(megabytes / s.seconds);
-        std::printf("%s: %.2fx the peer\n", c.name, median(speeds) / peerSpeed);
+#else
+    bench::notMeasured("OBJ import (b) vs fast_obj read", "fast_obj skipped (see above)");
+    bench::notMeasured("readObjFile (a) vs fast_obj read", "fast_obj skipped (see above)");
+#endif
+    if (importOk) {
+        bench::atMost("OBJ import (b) peak / its final arrays",
+                      bench::maxPeakBytes(import.samples) / import.samples.back().finalBytes, 1.5);
+    } else {
+        bench::notMeasured("OBJ import (b) peak / its final arrays", "the import failed");
     }
-    return 0;
+    if (cliOk && importOk) {
+        bench::atMost("CLI tessoid-host import vs import (b) time",
+                      bench::median(cliSeconds) / bench::medianSeconds(import.samples), 1.3);
+    } else {
+        bench::notMeasured("CLI tessoid-host import vs import (b) time",
+                           "tessoid-host did not run or failed");
+    }
+
+    std::printf("import (b) throughput by file size (%d runs, %d for the largest):\n", runs,
+                std::min(runs, LARGE_RUNS));
+    const double smallSpeed = importThroughput(small, runs);
+    const double largeSpeed = importThroughput(large, std::min(runs, LARGE_RUNS));
+    const double mainSpeed = importOk ? megabytes / bench::medianSeconds(import.samples) : 0;
+    std::printf("  %6.1f MB %10.1f MB/s\n", bench::fileMegabytes(small), smallSpeed);
+    std::printf("  %6.1f MB %10.1f MB/s\n", megabytes, mainSpeed);
+    std::printf("  %6.1f MB %10.1f MB/s\n", bench::fileMegabytes(large), largeSpeed);
+    if (smallSpeed > 0 && largeSpeed > 0)
+        bench::atLeast("OBJ import MB/s, 200 MB vs 5 MB file", largeSpeed / smallSpeed, 0.85);
+    else
+        bench::notMeasured("OBJ import MB/s, 200 MB vs 5 MB file", "an import failed");
+    bool ok = cliOk && smallSpeed > 0 && largeSpeed > 0;
+    for (const Contender& c : contenders)
+        ok = ok && bench::allOk(c.samples);
+    return ok ? 0 : 1;
 }
