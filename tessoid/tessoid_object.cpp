@@ -36,9 +36,28 @@ void CopySourceName(char (&field)[SOURCE_NAME_SIZE], const char* text) {
 
 void TessoidObject::SetSourceName(const char* text) { CopySourceName(sourceName, text); }
 
+namespace {
+
+// The edge set is built a quarter of the vertices at a time, so that its scratch space is
+// a quarter of the faces' edges rather than all of them: the edge list, the faces and the
+// vertices are all alive at this point, and this is the import's highest memory.
+constexpr size_t EDGE_SET_BLOCKS = 4;
+
+template <typename Visit>
+void eachEdge(const std::vector<IndexTriple>& faces, Visit&& visit) {
+    for (const IndexTriple& f : faces) {
+        visit(f.a, f.b);
+        visit(f.b, f.c);
+        visit(f.c, f.a);
+    }
+}
+
+} // namespace
+
 std::vector<EdgePair> BuildEdgeSet(const std::vector<IndexTriple>& faces) {
     // Each edge is filed under its smaller end (a counting sort), then each vertex's few
-    // partners are sorted: linear in the faces, where sorting all edges at once was not.
+    // partners are sorted and repeats dropped: linear in the faces, where sorting all
+    // edges at once was not.
     int32_t highest = -1;
     for (const IndexTriple& f : faces) {
         assert(f.a >= 0 && f.b >= 0 && f.c >= 0);
@@ -47,45 +66,57 @@ std::vector<EdgePair> BuildEdgeSet(const std::vector<IndexTriple>& faces) {
     std::vector<EdgePair> edges;
     if (highest < 0)
         return edges;
-    std::vector<int32_t> start(static_cast<size_t>(highest) + 2, 0);
-    const auto eachEdge = [&](auto&& visit) {
-        for (const IndexTriple& f : faces) {
-            visit(f.a, f.b);
-            visit(f.b, f.c);
-            visit(f.c, f.a);
+    const size_t vertices = static_cast<size_t>(highest) + 1;
+    // start[v]: where v's partners begin among all filed edges; start[vertices] = 3 faces.
+    std::vector<int32_t> start(vertices + 1, 0);
+    eachEdge(faces, [&](int32_t p, int32_t q) { ++start[static_cast<size_t>(std::min(p, q)) + 1]; });
+    for (size_t v = 1; v <= vertices; ++v)
+        start[v] += start[v - 1];
+
+    // Blocks of whole vertices, each holding about an equal share of the filed edges.
+    std::vector<size_t> blockStart{0};
+    const size_t share = faces.size() * 3 / EDGE_SET_BLOCKS + 1;
+    size_t largest = 0;
+    for (size_t v = 0; v < vertices;) {
+        const size_t first = v;
+        while (v < vertices && size_t(start[v + 1] - start[first]) < share)
+            ++v;
+        v = std::max(v + (v < vertices), first + 1); // the vertex that reaches the share joins
+        blockStart.push_back(v);
+        largest = std::max(largest, size_t(start[v] - start[first]));
+    }
+    std::vector<int32_t> partner(largest);
+
+    // Files the partners of the vertices [first, last), sorted and without repeats, and
+    // hands each kept edge to `keep`.
+    const auto fileBlock = [&](size_t first, size_t last, auto&& keep) {
+        const int32_t base = start[first];
+        eachEdge(faces, [&](int32_t p, int32_t q) {
+            const size_t low = static_cast<size_t>(std::min(p, q));
+            if (low >= first && low < last)
+                partner[static_cast<size_t>(start[low]++ - base)] = std::max(p, q);
+        });
+        // Filing moved each start[v] to where v+1 starts: move them back.
+        for (size_t v = last - 1; v > first; --v)
+            start[v] = start[v - 1];
+        start[first] = base;
+        for (size_t v = first; v < last; ++v) {
+            int32_t* const from = partner.data() + (start[v] - base);
+            int32_t* const to = partner.data() + (start[v + 1] - base);
+            std::sort(from, to);
+            int32_t* const end = std::unique(from, to);
+            for (const int32_t* k = from; k != end; ++k)
+                keep(static_cast<int32_t>(v), *k);
         }
     };
-    eachEdge([&](int32_t p, int32_t q) { ++start[static_cast<size_t>(std::min(p, q)) + 1]; });
-    for (size_t v = 1; v < start.size(); ++v)
-        start[v] += start[v - 1];
-    std::vector<int32_t> partner(faces.size() * 3);
-    std::vector<int32_t> fill(start.begin(), start.end() - 1);
-    eachEdge([&](int32_t p, int32_t q) {
-        partner[static_cast<size_t>(fill[static_cast<size_t>(std::min(p, q))]++)] = std::max(p, q);
-    });
-    // Repeated partners are dropped with a mark per vertex before sorting, so that even a
-    // vertex shared by millions of triangles costs a sort of its distinct partners only.
-    std::vector<int32_t>& lastSeenFrom = fill;
-    std::fill(lastSeenFrom.begin(), lastSeenFrom.end(), -1);
+    // Counted first, so that the list is allocated once at its final size.
     size_t kept = 0;
-    for (size_t v = 0; v + 1 < start.size(); ++v) {
-        const size_t first = kept;
-        for (int32_t k = start[v]; k < start[v + 1]; ++k) {
-            const int32_t p = partner[static_cast<size_t>(k)];
-            if (lastSeenFrom[static_cast<size_t>(p)] == static_cast<int32_t>(v))
-                continue;
-            lastSeenFrom[static_cast<size_t>(p)] = static_cast<int32_t>(v);
-            partner[kept++] = p;
-        }
-        std::sort(partner.begin() + static_cast<ptrdiff_t>(first),
-                  partner.begin() + static_cast<ptrdiff_t>(kept));
-        start[v] = static_cast<int32_t>(first);
-    }
-    start.back() = static_cast<int32_t>(kept);
+    for (size_t b = 0; b + 1 < blockStart.size(); ++b)
+        fileBlock(blockStart[b], blockStart[b + 1], [&](int32_t, int32_t) { ++kept; });
     edges.reserve(kept);
-    for (size_t v = 0; v + 1 < start.size(); ++v)
-        for (int32_t k = start[v]; k < start[v + 1]; ++k)
-            edges.push_back({static_cast<int32_t>(v), partner[static_cast<size_t>(k)]});
+    for (size_t b = 0; b + 1 < blockStart.size(); ++b)
+        fileBlock(blockStart[b], blockStart[b + 1],
+                  [&](int32_t v, int32_t p) { edges.push_back({v, p}); });
     return edges;
 }
 
