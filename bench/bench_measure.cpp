@@ -156,4 +156,18 @@ void notMeasured(const char* label, const char* why) {
     std::printf("  %-44s %8s    %s\n", label, "n/a", why);
 }
 
+bool measureRounds(std::vector<Contender>& contenders, const std::string& path, int runs,
+                   std::vector<double>* cliSeconds) {
+    const std::string cli = programFolder() + "/tessoid-host";
+    bool cliOk = true;
+    for (int r = 0; r < runs; ++r) {
+        for (Contender& c : contenders)
+            c.samples.push_back(measureInChild(c.run, path.c_str()));
+        const double t = timeProgram({cli, "import", path});
+        cliOk = cliOk && t > 0;
+        cliSeconds->push_back(t);
+    }
+    return cliOk;
+}
+
 } // namespace bench

@@ -21,6 +21,18 @@ using RunFn = bool (*)(const char* path, Sample* sample);
 // Runs `run` once in a forked child, so that every peak starts from a clean slate.
 Sample measureInChild(RunFn run, const char* path);
 
+struct Contender {
+    const char* name;
+    RunFn run;
+    std::vector<Sample> samples;
+};
+
+// `runs` rounds over one file: each contender once, then `tessoid-host import FILE`
+// (whole process), interleaved so that drift hits everyone alike. The command-line
+// times go to *cliSeconds; false when one of them failed.
+bool measureRounds(std::vector<Contender>& contenders, const std::string& path, int runs,
+                   std::vector<double>* cliSeconds);
+
 // Wall time of one whole program run (argv[0] is its path), stdout and stderr to
 // /dev/null; a negative time when it could not start or did not exit with 0.
 double timeProgram(const std::vector<std::string>& argv);

@@ -23,6 +23,7 @@
 
 namespace {
 
+using bench::Contender;
 using bench::Sample;
 
 int gMeshes = 20; // what the file holds, for checking the import's counts
@@ -106,12 +107,6 @@ bool runLib3ds(const char* path, Sample*) {
 }
 #endif
 
-struct Contender {
-    const char* name;
-    bench::RunFn run;
-    std::vector<Sample> samples;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -133,16 +128,8 @@ int main(int argc, char** argv) {
 #ifdef TESSOID_HAVE_LIB3DS
     contenders.push_back({"lib3ds_file_load + free", runLib3ds, {}});
 #endif
-    const std::string cli = bench::programFolder() + "/tessoid-host";
     std::vector<double> cliSeconds;
-    bool cliOk = true;
-    for (int r = 0; r < runs; ++r) { // interleaved so that drift hits everyone alike
-        for (Contender& c : contenders)
-            c.samples.push_back(bench::measureInChild(c.run, path.c_str()));
-        const double t = bench::timeProgram({cli, "import", path});
-        cliOk = cliOk && t > 0;
-        cliSeconds.push_back(t);
-    }
+    const bool cliOk = bench::measureRounds(contenders, path, runs, &cliSeconds);
 
     std::printf("file %s: %.1f MB, %d meshes of %u vertices and %u faces, %d runs each\n",
                 path.c_str(), mb, gMeshes, bench::kThreeDSVertices, bench::kThreeDSFaces, runs);

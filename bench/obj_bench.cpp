@@ -28,6 +28,7 @@
 
 namespace {
 
+using bench::Contender;
 using bench::Sample;
 
 constexpr int GRID = 560;        // the main file: 51 MB
@@ -97,12 +98,6 @@ bool runFastObj(const char* path, Sample* s) {
 }
 #endif
 
-struct Contender {
-    const char* name;
-    bench::RunFn run;
-    std::vector<Sample> samples;
-};
-
 std::string beside(const std::string& path, const std::string& name) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? name : path.substr(0, slash + 1) + name;
@@ -150,16 +145,8 @@ int main(int argc, char** argv) {
 #ifdef TESSOID_HAVE_FAST_OBJ
     contenders.push_back({"(d) fast_obj_read", runFastObj, {}});
 #endif
-    const std::string cli = bench::programFolder() + "/tessoid-host";
     std::vector<double> cliSeconds;
-    bool cliOk = true;
-    for (int r = 0; r < runs; ++r) { // interleaved so that drift hits everyone alike
-        for (Contender& c : contenders)
-            c.samples.push_back(bench::measureInChild(c.run, path.c_str()));
-        const double t = bench::timeProgram({cli, "import", path});
-        cliOk = cliOk && t > 0;
-        cliSeconds.push_back(t);
-    }
+    const bool cliOk = bench::measureRounds(contenders, path, runs, &cliSeconds);
 
     std::printf("file %s: %.1f MB, %d runs each, 32-bit build\n", path.c_str(), megabytes, runs);
     printTable(contenders, megabytes);
