@@ -33,7 +33,17 @@ install_wine() {
     export DEBIAN_FRONTEND=noninteractive
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
     apt_update
-    apt_install "${missing[@]}"
+    apt_install "${missing[@]}" && return 0
+    # An i386 index missing from the security archive mid-sync leaves the amd64 libraries
+    # newer than any i386 twin, which must match: take both from the main archive for
+    # this one install.
+    echo "retrying with the main archive preferred over the security archive"
+    local pin=/etc/apt/preferences.d/tessoid-mid-sync
+    printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 100\n' >"$pin"
+    local rc=0
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" || rc=$?
+    rm -f "$pin"
+    return "$rc"
 }
 if [ "${1:-}" = wine ]; then
     install_wine
