@@ -26,11 +26,21 @@ void ImportCamera(ImportContext& context, const tds::CameraRecord& camera);
 void ImportLight(ImportContext& context, const tds::LightRecord& light);
 int32_t ImportMeshes(ImportContext& context, const char* fileName);
 
-// One host polygon-mesh object from work arrays; its handle, or 0.
-HostHandle BuildPolygonMesh(ImportContext& context, const char* materialName,
-                            const std::string& objectName, int32_t vertexCount,
-                            const float* vertices, int32_t texVertexCount,
-                            const float* texVertices, int32_t faceCount, const int32_t* faces);
+// What one polygon mesh is built from, read in place from a mesh record.
+struct PolygonMeshSource {
+    int32_t vertexCount = 0;
+    const tds::Point* points = nullptr;
+    const tds::TexCoord* texCoords = nullptr; // one per vertex (w = 0), or null
+    // When given, vertex i is points[corners[i]] (and its texture vertex likewise): the
+    // unshared corners of a split mesh, whose face j is then (3j, 3j+2, 3j+1).
+    const uint16_t* corners = nullptr;
+    int32_t faceCount = 0;
+    const int32_t* faces = nullptr; // index triples when there are no corners
+};
+
+// One host polygon-mesh object; its handle, or 0.
+HostHandle BuildPolygonMesh(const char* materialName, const std::string& objectName,
+                            const PolygonMeshSource& source);
 
 // A line for the debugger output.
 void DebugLine(const char* format, ...);

@@ -61,19 +61,9 @@ const char* groupMaterial(const tds::MeshRecord& mesh) {
     return mesh.materialGroupCount > 0 ? mesh.materialGroups[0].name : nullptr;
 }
 
-void importWholeMesh(ImportContext& context, const tds::MeshRecord& mesh,
-                     const std::string& baseName, std::vector<HostHandle>& results) {
+void importWholeMesh(const tds::MeshRecord& mesh, const std::string& baseName,
+                     std::vector<HostHandle>& results) {
     const uint32_t n = mesh.vertexCount;
-    std::vector<float> vertices;
-    vertices.reserve(3 * n);
-    for (const tds::Point& p : mesh.vertices)
-        append3(vertices, p.x, p.y, p.z);
-    std::vector<float> texVertices;
-    if (mesh.texVertexCount == mesh.vertexCount) {
-        texVertices.reserve(3 * n);
-        for (const tds::TexCoord& t : mesh.texVertices)
-            append3(texVertices, t.u, t.v, 0.0f);
-    }
     std::vector<int32_t> faces;
     faces.reserve(3 * mesh.faces.size());
     int32_t dropped = 0;
@@ -89,27 +79,27 @@ void importWholeMesh(ImportContext& context, const tds::MeshRecord& mesh,
                   baseName.c_str(), dropped);
     if (faces.empty())
         return;
-    HostHandle handle = BuildPolygonMesh(
-        context, groupMaterial(mesh), baseName, static_cast<int32_t>(n), vertices.data(),
-        texVertices.empty() ? 0 : static_cast<int32_t>(n),
-        texVertices.empty() ? nullptr : texVertices.data(), static_cast<int32_t>(faces.size() / 3),
-        faces.data());
+    PolygonMeshSource source;
+    source.vertexCount = static_cast<int32_t>(n);
+    source.points = mesh.vertices.data();
+    if (mesh.texVertexCount == mesh.vertexCount)
+        source.texCoords = mesh.texVertices.data();
+    source.faceCount = static_cast<int32_t>(faces.size() / 3);
+    source.faces = faces.data();
+    HostHandle handle = BuildPolygonMesh(groupMaterial(mesh), baseName, source);
     if (handle)
         results.push_back(handle);
 }
 
-void importSplitMesh(ImportContext& context, const tds::MeshRecord& mesh,
-                     const std::string& baseName, std::vector<HostHandle>& results) {
+void importSplitMesh(const tds::MeshRecord& mesh, const std::string& baseName,
+                     std::vector<HostHandle>& results) {
     const bool textured = mesh.texVertexCount == mesh.vertexCount;
     std::vector<HostHandle> parts;
+    std::vector<uint16_t> corners;
     for (size_t k = 0; k < mesh.materialGroups.size(); ++k) {
         const tds::MaterialGroup& group = mesh.materialGroups[k];
-        std::vector<float> vertices, texVertices;
-        std::vector<int32_t> faces;
-        vertices.reserve(9 * group.faces.size());
-        if (textured)
-            texVertices.reserve(9 * group.faces.size());
-        faces.reserve(3 * group.faces.size());
+        corners.clear();
+        corners.reserve(3 * group.faces.size());
         int32_t dropped = 0;
         for (uint16_t faceIndex : group.faces) {
             if (faceIndex >= mesh.faces.size() || !faceInRange(mesh.faces[faceIndex],
@@ -118,30 +108,23 @@ void importSplitMesh(ImportContext& context, const tds::MeshRecord& mesh,
                 continue;
             }
             const tds::Face& f = mesh.faces[faceIndex];
-            const int32_t j = static_cast<int32_t>(faces.size() / 3);
-            for (uint16_t corner : {f.a, f.b, f.c}) {
-                const tds::Point& p = mesh.vertices[corner];
-                append3(vertices, p.x, p.y, p.z);
-                if (textured) {
-                    const tds::TexCoord& t = mesh.texVertices[corner];
-                    append3(texVertices, t.u, t.v, 0.0f);
-                }
-            }
-            append3(faces, 3 * j, 3 * j + 2, 3 * j + 1);
+            append3(corners, f.a, f.b, f.c);
         }
         if (dropped)
             DebugLine("Mesh '%s' group %d: %d faces outside the mesh dropped\n",
                       baseName.c_str(), static_cast<int>(k), dropped);
         // Files carry groups without faces; they make no object.
-        if (faces.empty())
+        if (corners.empty())
             continue;
         char name[64];
         std::snprintf(name, sizeof(name), "%s_%d", baseName.c_str(), static_cast<int>(k));
-        const int32_t m = static_cast<int32_t>(faces.size() / 3);
-        HostHandle handle = BuildPolygonMesh(context, group.name, name, 3 * m, vertices.data(),
-                                             textured ? 3 * m : 0,
-                                             textured ? texVertices.data() : nullptr, m,
-                                             faces.data());
+        PolygonMeshSource source;
+        source.vertexCount = static_cast<int32_t>(corners.size());
+        source.points = mesh.vertices.data();
+        source.texCoords = textured ? mesh.texVertices.data() : nullptr;
+        source.corners = corners.data();
+        source.faceCount = static_cast<int32_t>(corners.size() / 3);
+        HostHandle handle = BuildPolygonMesh(group.name, name, source);
         if (handle)
             parts.push_back(handle);
     }
@@ -156,10 +139,11 @@ void importSplitMesh(ImportContext& context, const tds::MeshRecord& mesh,
 
 } // namespace
 
-HostHandle BuildPolygonMesh(ImportContext&, const char* materialName,
-                            const std::string& objectName, int32_t vertexCount,
-                            const float* vertices, int32_t texVertexCount,
-                            const float* texVertices, int32_t faceCount, const int32_t* faces) {
+HostHandle BuildPolygonMesh(const char* materialName, const std::string& objectName,
+                            const PolygonMeshSource& source) {
+    const int32_t vertexCount = source.vertexCount;
+    const int32_t texVertexCount = source.texCoords ? vertexCount : 0;
+    const int32_t faceCount = source.faceCount;
     auto a = std::make_unique<HostObjectRecord>();
     PrepareHostObjectRecord(a.get(), true, false);
     HostHandle handle = 0;
@@ -200,20 +184,39 @@ HostHandle BuildPolygonMesh(ImportContext&, const char* materialName,
         host::RemoveObject(handle);
         return 0;
     }
-    for (int32_t i = 0; i < vertexCount; ++i)
-        table.addVertex(mesh, vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
-    for (int32_t i = 0; i < faceCount; ++i) {
-        const int32_t* f = faces + 3 * i;
+    // Read in place: vertex i of the object is point i, or the point of corner i.
+    const auto vertexOf = [&source](int32_t i) {
+        return source.corners ? source.corners[i] : static_cast<uint32_t>(i);
+    };
+    const auto faceOf = [&source](int32_t j, int32_t* f) {
+        if (source.faces) {
+            std::memcpy(f, source.faces + 3 * j, 3 * sizeof(int32_t));
+        } else {
+            f[0] = 3 * j;
+            f[1] = 3 * j + 2;
+            f[2] = 3 * j + 1;
+        }
+    };
+    for (int32_t i = 0; i < vertexCount; ++i) {
+        const tds::Point& p = source.points[vertexOf(i)];
+        table.addVertex(mesh, p.x, p.y, p.z);
+    }
+    for (int32_t j = 0; j < faceCount; ++j) {
+        int32_t f[3];
+        faceOf(j, f);
         table.addEdge(mesh, f[0], f[1]);
         table.addEdge(mesh, f[1], f[2]);
         table.addEdge(mesh, f[2], f[0]);
     }
-    for (int32_t i = 0; i < texVertexCount; ++i)
-        table.addTextureVertex(mesh, texVertices[3 * i], texVertices[3 * i + 1],
-                               texVertices[3 * i + 2]);
-    for (int32_t i = 0; i < faceCount; ++i) {
+    for (int32_t i = 0; i < texVertexCount; ++i) {
+        const tds::TexCoord& t = source.texCoords[vertexOf(i)];
+        table.addTextureVertex(mesh, t.u, t.v, 0.0f);
+    }
+    for (int32_t j = 0; j < faceCount; ++j) {
+        int32_t f[3];
+        faceOf(j, f);
         int32_t unused = 0;
-        table.addFace(mesh, faces[3 * i], faces[3 * i + 1], faces[3 * i + 2], &unused);
+        table.addFace(mesh, f[0], f[1], f[2], &unused);
     }
     return handle;
 }
@@ -234,9 +237,9 @@ int32_t ImportMeshes(ImportContext& context, const char* fileName) {
             for (const tds::MaterialGroup& g : mesh->materialGroups)
                 grouped += g.faceCount;
             if (mesh->materialGroupCount < 2 || grouped != mesh->faceCount)
-                importWholeMesh(context, *mesh, baseName, results);
+                importWholeMesh(*mesh, baseName, results);
             else
-                importSplitMesh(context, *mesh, baseName, results);
+                importSplitMesh(*mesh, baseName, results);
         }
         tds::FreeMeshRecord(&mesh);
     }
