@@ -230,6 +230,13 @@ TEST(HostCli, ExitCodesAndMessagesSayWhatFailedWhereAndWhy) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("cannot open " + nowhere + ": No such file or directory"),
               std::string::npos) << r.out;
+    // A plug-in that misuses a host service after an import that worked.
+    r = e2e::runHost("--plugin '" + e2e::binDir() + "/libmisbehaving_plugin.so' import '" +
+                     e2e::sourceDir() + "/examples/lprism.obj'");
+    EXPECT_EQ(r.exitCode, 3) << r.out;
+    EXPECT_NE(r.out.find("tessoid-host: the plug-in broke the host contract 1 time(s)"),
+              std::string::npos) << r.out;
+
     r = e2e::runHost("--plugin '" + e2e::binDir() + "/no-such-plugin.so' info");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("cannot load " + e2e::binDir() + "/no-such-plugin.so"), std::string::npos)
