@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "host/plugin_host.h"
+#include "host/scene_text_format.h"
 #include "plugin/import_records.h"
 
 namespace host {
@@ -37,24 +38,12 @@ Point3 normalized(Point3 a) {
     return l > 0 ? a * (1 / l) : a;
 }
 
-std::string number(double v) {
-    char b[32];
-    std::snprintf(b, sizeof(b), "%.6g", v);
-    return b;
-}
-
-std::string vec(Point3 p) { return "<" + number(p.x) + ", " + number(p.y) + ", " + number(p.z) + ">"; }
+std::string vec(Point3 p) { return sceneVector(p.x, p.y, p.z); }
 
 std::string lower(std::string s) {
     for (char& c : s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
-}
-
-double extDouble(const std::vector<uint8_t>& ext, size_t offset) {
-    double v;
-    std::memcpy(&v, ext.data() + offset, sizeof(v));
-    return v;
 }
 
 // A path as a string literal of the scene language.
@@ -102,13 +91,6 @@ std::string pictureKeyword(const fs::path& file) {
         std::strchr("\x01\x02\x03\x09\x0A\x0B", b[2]) && b[2] != 0)
         return "tga";
     return "";
-}
-
-SceneObject* childOfType(Scene& scene, const SceneObject& parent, int32_t type) {
-    for (HostHandle h : parent.children)
-        if (SceneObject* c = scene.find(h); c && c->itemType == type)
-            return c;
-    return nullptr;
 }
 
 // The colour a material shows without its picture: its solid colour when it has one,
@@ -161,7 +143,7 @@ std::string CameraText(const ViewCamera& camera) {
     // The negated right vector makes look_at build a right-handed view.
     text += "  up y\n  right -x*image_width/image_height\n";
     if (camera.angle > 0 && camera.angle < 180)
-        text += "  angle " + number(camera.angle) + "\n";
+        text += "  angle " + sceneNumber(camera.angle) + "\n";
     text += "  look_at " + vec(camera.lookAt) + "\n}\n";
     return text;
 }

@@ -1,5 +1,6 @@
 #include "host/report.h"
 
+#include "host/scene_text_format.h"
 #include "plugin/import_records.h"
 #include "plugin/shape_records.h"
 
@@ -65,12 +66,6 @@ void TESSOID_STDCALL countVertex(void* ctx, double, double, double) {
 }
 void TESSOID_STDCALL countEdge(void* ctx, int32_t, int32_t) {
     ++static_cast<int32_t*>(ctx)[1];
-}
-
-double extDouble(const std::vector<uint8_t>& ext, size_t offset) {
-    double v;
-    std::memcpy(&v, ext.data() + offset, sizeof(v));
-    return v;
 }
 
 std::string triple(double a, double b, double c) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/plugin_host.h"
+#include "host/scene_text_format.h"
 #include "plugin/import_records.h"
 
 namespace host {
@@ -24,37 +25,8 @@ int32_t TESSOID_STDCALL textAppend(int32_t cookie, const char* text) {
 
 int32_t cookieOf(void* p) { return static_cast<int32_t>(reinterpret_cast<uintptr_t>(p)); }
 
-// Values the plug-in wrote into an object's extension records, by record offset.
-double extDouble(const std::vector<uint8_t>& ext, size_t offset) {
-    double v;
-    std::memcpy(&v, ext.data() + offset, sizeof(v));
-    return v;
-}
-int32_t extInt(const std::vector<uint8_t>& ext, size_t offset) {
-    int32_t v;
-    std::memcpy(&v, ext.data() + offset, sizeof(v));
-    return v;
-}
-
-std::string number(double v) {
-    char b[32];
-    std::snprintf(b, sizeof(b), "%.6g", v);
-    return b;
-}
-
-std::string vec(double x, double y, double z) {
-    return "<" + number(x) + ", " + number(y) + ", " + number(z) + ">";
-}
-
 // Scene-text identifiers must not clash with the language's keywords.
 std::string identifier(const std::string& name) { return "T_" + name; }
-
-SceneObject* childOfType(Scene& scene, const SceneObject& parent, int32_t type) {
-    for (HostHandle h : parent.children)
-        if (SceneObject* c = scene.find(h); c && c->itemType == type)
-            return c;
-    return nullptr;
-}
 
 const char* imageKeyword(const SceneObject& image) {
     static const char* byType[] = {"gif", "tga", "iff", "ppm", "pgm", "png"};
@@ -92,14 +64,14 @@ void writeTexture(Scene& scene, const SceneObject& material, const SceneTextHook
                     " \"" + name + "\"" + (once ? " once" : "") + " } }\n";
     } else if (colour) {
         const auto& e = colour->extension2;
-        text += "  pigment { color rgbft <" + number(extDouble(e, 20)) + ", " +
-                number(extDouble(e, 28)) + ", " + number(extDouble(e, 36)) + ", " +
-                number(extDouble(e, 44)) + ", " + number(extDouble(e, 52)) + "> }\n";
+        text += "  pigment { color rgbft <" + sceneNumber(extDouble(e, 20)) + ", " +
+                sceneNumber(extDouble(e, 28)) + ", " + sceneNumber(extDouble(e, 36)) + ", " +
+                sceneNumber(extDouble(e, 44)) + ", " + sceneNumber(extDouble(e, 52)) + "> }\n";
     }
     if (finish) {
-        text += "  finish { specular " + number(extDouble(finish->extension2, 44));
+        text += "  finish { specular " + sceneNumber(extDouble(finish->extension2, 44));
         if (ambient)
-            text += " ambient rgb " + vec(extDouble(ambient->extension2, 20),
+            text += " ambient rgb " + sceneVector(extDouble(ambient->extension2, 20),
                                           extDouble(ambient->extension2, 28),
                                           extDouble(ambient->extension2, 36));
         text += " }\n";
@@ -116,14 +88,14 @@ void writePolygonMesh(const SceneObject& o, std::string& text) {
         text += "  triangle { ";
         for (int c = 0; c < 3; ++c) {
             size_t v = static_cast<size_t>(m.faces[f + c]);
-            text += vec(m.vertices[3 * v], m.vertices[3 * v + 1], m.vertices[3 * v + 2]);
+            text += sceneVector(m.vertices[3 * v], m.vertices[3 * v + 1], m.vertices[3 * v + 2]);
             text += c < 2 ? ", " : " ";
         }
         if (m.uvs.size() == m.vertices.size()) {
             text += "uv_vectors ";
             for (int c = 0; c < 3; ++c) {
                 size_t v = static_cast<size_t>(m.faces[f + c]);
-                text += "<" + number(m.uvs[3 * v]) + ", " + number(m.uvs[3 * v + 1]) + ">";
+                text += "<" + sceneNumber(m.uvs[3 * v]) + ", " + sceneNumber(m.uvs[3 * v + 1]) + ">";
                 text += c < 2 ? ", " : " ";
             }
         }
@@ -151,17 +123,17 @@ void PluginHost::writeSceneText(std::ostream& out, bool declare, const SceneText
         if (o->kind == KIND_CAMERA && o->hasPosition && hooks.camera) {
             text += hooks.camera(*o);
         } else if (o->kind == KIND_CAMERA && o->hasPosition) {
-            text += "camera { location " + vec(o->position[0], o->position[1], o->position[2]);
+            text += "camera { location " + sceneVector(o->position[0], o->position[1], o->position[2]);
             if (o->hasTarget)
-                text += " look_at " + vec(o->target[0], o->target[1], o->target[2]);
+                text += " look_at " + sceneVector(o->target[0], o->target[1], o->target[2]);
             double fov = extDouble(o->extension1, CAMERA_FIELD_OF_VIEW - KIND_VALUES);
             if (fov > 0 && fov < 180)
-                text += " angle " + number(fov);
+                text += " angle " + sceneNumber(fov);
             text += " }\n";
         } else if (o->kind == KIND_LIGHT && o->hasPosition) {
             const auto& e = o->extension1;
-            text += "light_source { " + vec(o->position[0], o->position[1], o->position[2]) +
-                    " color rgb " + vec(extDouble(e, 8), extDouble(e, 16), extDouble(e, 24)) +
+            text += "light_source { " + sceneVector(o->position[0], o->position[1], o->position[2]) +
+                    " color rgb " + sceneVector(extDouble(e, 8), extDouble(e, 16), extDouble(e, 24)) +
                     " }\n";
         } else if (o->kind == KIND_POLYGON_MESH) {
             writePolygonMesh(*o, text);
