@@ -1,7 +1,6 @@
 // tessoid-host: the reference host and command-line tool. Loads the plug-in
 // exactly as the modeller does and drives it through its records.
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +19,7 @@
 #include "host/report.h"
 #include "host/session.h"
 #include "host/slot_check.h"
+#include "host/text_file.h"
 #include "tessoid_version.h"
 #include "host/scene_description.h"
 
@@ -197,20 +197,12 @@ bool importableFileName(const std::string& path) {
     return extension == "obj" || extension == "3ds";
 }
 
-bool writeText(const std::string& path, const std::string& text) {
-    if (path == "-") {
-        std::cout << text;
-        return true;
-    }
-    errno = 0;
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    out.close();
-    if (!out) {
-        std::fprintf(stderr, "tessoid-host: cannot write %s: %s\n", path.c_str(),
-                     errno ? std::strerror(errno) : "write failed");
+// Says so on stderr when the plug-in misused any host service.
+bool brokeContract(const host::PluginHost& h) {
+    if (h.misuses.empty())
         return false;
-    }
+    std::fprintf(stderr, "tessoid-host: the plug-in broke the host contract %zu time(s)\n",
+                 h.misuses.size());
     return true;
 }
 
@@ -257,12 +249,7 @@ int runSession(host::PluginHost& h, const Options& o) {
         std::fprintf(stderr, "tessoid-host: %s\n", p.c_str());
     if (!session.problems().empty())
         code = EXIT_FAILED;
-    if (!h.misuses.empty()) {
-        std::fprintf(stderr, "tessoid-host: the plug-in broke the host contract %zu time(s)\n",
-                     h.misuses.size());
-        code = EXIT_CONTRACT_BREAK;
-    }
-    return code;
+    return brokeContract(h) ? EXIT_CONTRACT_BREAK : code;
 }
 
 int finish(host::PluginHost& h, const Options& o, host::HostHandle created) {
@@ -272,7 +259,7 @@ int finish(host::PluginHost& h, const Options& o, host::HostHandle created) {
     if (!o.sceneText.empty()) {
         std::ostringstream text;
         h.writeSceneText(text, o.declare);
-        if (!writeText(o.sceneText, text.str()))
+        if (!host::WriteTextFile(o.sceneText, text.str()))
             return EXIT_FAILED;
     }
     if (!o.pov.empty() || !o.render.empty()) {
@@ -286,11 +273,8 @@ int finish(host::PluginHost& h, const Options& o, host::HostHandle created) {
         std::fprintf(stderr, "tessoid-host: cannot save the scene: %s\n", h.error().c_str());
         return EXIT_FAILED;
     }
-    if (!h.misuses.empty()) {
-        std::fprintf(stderr, "tessoid-host: the plug-in broke the host contract %zu time(s)\n",
-                     h.misuses.size());
+    if (brokeContract(h))
         return EXIT_CONTRACT_BREAK;
-    }
     return EXIT_OK;
 }
 

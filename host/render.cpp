@@ -15,6 +15,7 @@
 #include "host/exit_codes.h"
 #include "host/plugin_host.h"
 #include "host/pov_scene.h"
+#include "host/text_file.h"
 
 #if !defined(_WIN32)
 #include <sys/wait.h>
@@ -179,14 +180,8 @@ int ExportScene(PluginHost& host, const ExportRequest& request) {
     WriteSceneFile(host, options, text, warnings);
     for (const std::string& w : warnings)
         std::fprintf(stderr, "tessoid-host: warning: %s\n", w.c_str());
-    {
-        std::ofstream out(scene, std::ios::binary);
-        out << text.str();
-        if (!out) {
-            std::fprintf(stderr, "tessoid-host: cannot write %s\n", scene.c_str());
-            return EXIT_FAILED;
-        }
-    }
+    if (!WriteTextFile(scene, text.str()))
+        return EXIT_FAILED;
     if (request.picture.empty())
         return EXIT_OK;
     RenderJob job{scene, request.picture, request.width, request.height};
