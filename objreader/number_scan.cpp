@@ -18,6 +18,14 @@ inline char lower(char c) { return static_cast<char>(c | 0x20); }
 // Exactly representable powers of ten.
 constexpr double POW10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// The doubles nearest to 10^-k.
+constexpr double NEG_POW10[] = {1e-0,  1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
+                                1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15,
+                                1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21, 1e-22};
+// How close, in units of the last place of a double, a product by NEG_POW10 may come to a
+// float halfway point before the exact quotient decides instead: the product is off by at
+// most about 2.5 units (one rounding of the factor, one or two of the product).
+constexpr uint32_t PRODUCT_ERROR_MARGIN = 8;
 constexpr uint64_t MAX_EXACT_MANTISSA = uint64_t(1) << 53;
 constexpr int MAX_DIGITS = 19; // fits a uint64_t
 constexpr int32_t EXPONENT_CLAMP = 100000; // beyond this every value is 0 or infinity anyway
@@ -34,20 +42,44 @@ float convertSlowly(const char* begin, const char* end) {
     return std::strtof(text.c_str(), nullptr);
 }
 
-// Rounds w * 10^e (w exact, no dropped digits) to float when one double operation and a
-// check for float ties settle it; false otherwise.
-bool convertFast(uint64_t w, int32_t e, float* out) {
-    if (w > MAX_EXACT_MANTISSA || e < -22 || e > 22) return false;
-    // One correctly rounded double operation (or an x87 one rounded twice): neither can
-    // move the result across a float rounding boundary, only onto one, checked below.
-    const double q = e >= 0 ? static_cast<double>(w) * POW10[e] : static_cast<double>(w) / POW10[-e];
+// w as a double. Below 2^31 through a 32-bit integer: on x87 a 64-bit integer is loaded
+// from memory, and from two 32-bit halves just written that load stalls.
+inline double toDouble(uint64_t w) {
+    return w <= uint64_t(INT32_MAX) ? static_cast<double>(static_cast<int32_t>(w))
+                                    : static_cast<double>(w);
+}
+
+// The float nearest to q (its bits as a double given) when q lies more than `margin`
+// units of its last place away from every point halfway between two floats; false
+// otherwise, and outside the float normal range [2^-126, 2^127), where rounding could
+// leave it. (Rounding the unrounded x87 value straight to float gives the same float: a
+// halfway point is itself a double, so the double rounding cannot have crossed it.)
+bool roundsClearly(double q, uint32_t margin, float* out) {
     const uint64_t bits = std::bit_cast<uint64_t>(q);
     const uint32_t biased = static_cast<uint32_t>(bits >> 52) & 0x7ff;
-    // Float normal range [2^-126, 2^127): rounding stays finite and normal.
     if (biased < 1023 - 126 || biased >= 1023 + 127) return false;
-    if ((bits & ((uint64_t(1) << 29) - 1)) == (uint64_t(1) << 28)) return false; // a float tie
-    *out = static_cast<float>(std::bit_cast<double>(bits));
+    // The 29 bits a float drops; the halfway point is the pattern 1000...0.
+    const uint32_t dropped = static_cast<uint32_t>(bits) & ((uint32_t(1) << 29) - 1);
+    constexpr uint32_t HALFWAY = uint32_t(1) << 28;
+    if (dropped + margin >= HALFWAY && dropped <= HALFWAY + margin) return false;
+    *out = static_cast<float>(q);
     return true;
+}
+
+// Rounds w * 10^e (w exact, no dropped digits) to float when double arithmetic settles
+// it; false otherwise.
+bool convertFast(uint64_t w, int32_t e, float* out) {
+    if (w > MAX_EXACT_MANTISSA || e < -22 || e > 22) return false;
+    const double wd = toDouble(w);
+    if (e < 0) {
+        // Multiplying by the rounded 10^e is far cheaper than dividing, and lands within
+        // PRODUCT_ERROR_MARGIN of the exact value: unless a halfway point lies that close,
+        // both round to the same float. (A power of two between them is a float itself.)
+        if (roundsClearly(wd * NEG_POW10[-e], PRODUCT_ERROR_MARGIN, out)) return true;
+    }
+    // One correctly rounded double operation (or an x87 one rounded twice): neither can
+    // move the result across a halfway point, only onto one, which roundsClearly refuses.
+    return roundsClearly(e >= 0 ? wd * POW10[e] : wd / POW10[-e], 0, out);
 }
 
 template <bool WantValue>

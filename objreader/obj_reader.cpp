@@ -1,6 +1,7 @@
 #include "objreader/obj_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -242,25 +243,36 @@ private:
 };
 
 // The common corner "123", "123/..." or "-4/...": a plain integer that "%g" would end at
-// the first non-digit. Anything that could continue a number (".", "e", "x") or doesn't
-// start like this is left to scanFloat.
-bool scanCornerInteger(const char* p, const char* end, float* value) {
+// the first non-digit. Gives the reference "%g" into a float, truncated, would give, and
+// the position after the digits. Anything that could continue a number (".", "e", "x")
+// or doesn't start like this is left to scanFloat (nullptr).
+const char* scanCornerInteger(const char* p, const char* end, int64_t* reference) {
     const bool negative = p < end && *p == '-';
     if (negative) ++p;
     const char* const digits = p;
     uint32_t v = 0;
     while (p < end && static_cast<unsigned char>(*p - '0') < 10 && p - digits < 9)
         v = v * 10 + uint32_t(*p++ - '0');
-    if (p == digits || p - digits == 9) return false;
+    if (p == digits || p - digits == 9) return nullptr;
     if (p < end) {
         const char c = static_cast<char>(*p | 0x20);
         if (c == '.' || c == 'e' || c == 'x' || static_cast<unsigned char>(*p - '0') < 10)
-            return false;
+            return nullptr;
     }
-    // Below 10^8, exact in double; one rounding to float as "%g" does.
-    const float f = static_cast<float>(static_cast<double>(v));
-    *value = negative ? -f : f;
-    return true;
+    // "%g" rounds the integer to float: above 2^24 to 24 significant bits, ties to even.
+    // Done in integers, as an x87 build would not round a cast to float kept in a register.
+    int64_t magnitude = v;
+    constexpr int FLOAT_SIGNIFICANT_BITS = 24;
+    const int dropped = std::bit_width(v) - FLOAT_SIGNIFICANT_BITS;
+    if (dropped > 0) {
+        const uint32_t rest = v & ((uint32_t(1) << dropped) - 1);
+        const uint32_t half = uint32_t(1) << (dropped - 1);
+        uint32_t kept = v >> dropped;
+        if (rest > half || (rest == half && (kept & 1))) ++kept;
+        magnitude = int64_t(kept) << dropped;
+    }
+    *reference = negative ? -magnitude : magnitude;
+    return p;
 }
 
 // Missing coordinates are 0, so that the position still counts and later references
@@ -288,12 +300,16 @@ ObjResult Parser::parseFace() {
         if (atLineEnd()) break; // blanks, or a continuation into an empty line, end the list
         // Only the vertex reference counts: whatever follows it ("/vt/vn", "//vn", "/vt"
         // or nothing) the corner is accepted once its first number is.
-        float value;
-        if (!scanCornerInteger(pos_, end_, &value) && !scanFloat(pos_, end_, &value))
-            return fail(ObjResult::BadCorner);
-        if (!(value > -2147483648.0f && value < 2147483648.0f))
-            return failReference(UNUSABLE_REFERENCE, accepted);
-        const int64_t k = static_cast<int64_t>(value); // truncates toward zero
+        int64_t k;
+        if (const char* after = scanCornerInteger(pos_, end_, &k)) {
+            pos_ = after; // the rest of the corner ("/vt/vn") is skipped below
+        } else {
+            float value;
+            if (!scanFloat(pos_, end_, &value)) return fail(ObjResult::BadCorner);
+            if (!(value > -2147483648.0f && value < 2147483648.0f))
+                return failReference(UNUSABLE_REFERENCE, accepted);
+            k = static_cast<int64_t>(value); // truncates toward zero
+        }
         int32_t index;
         if (k > 0) {
             index = static_cast<int32_t>(k - 1);
@@ -365,7 +381,8 @@ ObjResult Parser::parse() {
         // material names ("usemtl") are only checked for form, which changes nothing:
         // they are skipped outright.
         if (length == 1 && keyword[0] == 'v') {
-            const ObjResult r = parseVertex(keywordEnd, commentStart(keywordEnd, line.end));
+            // No number can run into a "#", so the comment needs no search of its own.
+            const ObjResult r = parseVertex(keywordEnd, line.end);
             if (r != ObjResult::Ok) return r;
         } else if (length == 1 && keyword[0] == 'f') {
             startScan(keywordEnd, line.end);

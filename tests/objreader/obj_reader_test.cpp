@@ -1,4 +1,5 @@
 #include "objreader/obj_reader.h"
+#include "objreader/number_scan.h"
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,23 @@ TEST(ObjFace, CornerFormsAndReferences) {
     r = readText(positions(5) + "f -3 -2 -1\nf 6 -1 1\nv 0 0 7\n");
     ASSERT_EQ(r.result, ObjResult::Ok);
     EXPECT_EQ(r.triangles, (Ints{5, 4, 0, 2, 3, 4}));
+}
+
+TEST(ObjFace, LargeReferencesAreWhatTheFloatScannerReads) {
+    // Integer corners take a path of their own; around each power of two where floats get
+    // coarser, the reference must still be the float "%g" reads, truncated.
+    for (int64_t power : {int64_t(1) << 24, int64_t(1) << 25, int64_t(1) << 26}) {
+        for (int64_t n = power - 5; n <= power + 5; ++n) {
+            for (const char* sign : {"", "-"}) {
+                const std::string number = sign + std::to_string(n);
+                float expected = 0;
+                ASSERT_NE(scanFloat(number.data(), number.data() + number.size(), &expected), nullptr);
+                const Read r = readText(positions(3) + "f 1 2 " + number + "/7\n");
+                ASSERT_EQ(r.result, ObjResult::BadVertexReference) << number;
+                EXPECT_EQ(r.failure.reference, int64_t(expected)) << number;
+            }
+        }
+    }
 }
 
 TEST(ObjFace, FacesAreEmittedLastFirst) {
@@ -178,6 +196,11 @@ TEST(ObjFailures, EveryFailureSaysWhyAndWhere) {
         {three + "f -4 1 2\n", ObjResult::BadVertexReference, 4,
          "refers to vertex -4, but only 3 vertices come before it"},
         {three + "f 1 2 3e10\n", ObjResult::BadVertexReference, 4, "not a usable index"},
+        // Beyond 2^24 a reference is the float nearest to it, as "%g" reads it.
+        {three + "f 1 2 16777219\n", ObjResult::BadVertexReference, 4,
+         "refers to vertex 16777220, but the file has 3 vertices"},
+        {three + "f 1 2 -16777219/1\n", ObjResult::BadVertexReference, 4,
+         "refers to vertex -16777220, but only 3 vertices come before it"},
         {three + "f 1 2 nan\n", ObjResult::BadVertexReference, 4, "not a usable index"},
         {three + "f 1 2 3\ncstype bspline\n", ObjResult::FreeFormGeometry, 5, "free-form"},
         {three + "v\n", ObjResult::BadVertex, 4, "no readable coordinate"},
@@ -236,6 +259,10 @@ TEST(ObjLines, CommentsEndTheStatementAnywhere) {
         EXPECT_EQ(r.vertices.size(), 18u) << face;
         EXPECT_EQ(r.triangles.size(), face.find('4') == std::string::npos ? 3u : 6u) << face;
     }
+    // A comment sign right after a coordinate ends the vertex there.
+    Read v = readText("v 1 2#3\nv 4 5 6\nv 7#8 9\nf 1 2 3\n");
+    ASSERT_EQ(v.result, ObjResult::Ok);
+    EXPECT_EQ(v.vertices, (std::vector<float>{1, 2, 0, 4, 5, 6, 7, 0, 0}));
     // The comment sign inside the corner list ends it: two corners are too few.
     Read r = readText(positions(3) + "f 1 2 # 3\n");
     EXPECT_EQ(r.result, ObjResult::TooFewCorners);
