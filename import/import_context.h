@@ -3,17 +3,14 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "plugin/interface_records.h"
-#include "tds/chunk/chunk_file.h"
-#include "tds/chunk/chunk_tree.h"
 #include "tds/extract/extract.h"
 
 namespace tessoid {
 
 struct ImportContext {
-    tds::ChunkFile* file = nullptr;
-    tds::ChunkDatabase* database = nullptr;
     HostInterface* services = nullptr;
 };
 
@@ -24,7 +21,15 @@ void BuildImageMapPigment(ImportContext& context, const tds::MaterialRecord& mat
                           HostHandle pigment);
 void ImportCamera(ImportContext& context, const tds::CameraRecord& camera);
 void ImportLight(ImportContext& context, const tds::LightRecord& light);
-int32_t ImportMeshes(ImportContext& context, const char* fileName);
+// The mesh stage around the driver's loop over the meshes: BeginMeshes, ImportMesh
+// for each mesh record, then FinishMeshes hands the objects made to the host as
+// the import's result.
+struct MeshStage {
+    std::vector<HostHandle> results; // one object or group per mesh that made one
+};
+MeshStage BeginMeshes();
+void ImportMesh(MeshStage& stage, const tds::MeshRecord& mesh);
+void FinishMeshes(MeshStage& stage, const char* fileName);
 
 // What one polygon mesh is built from, read in place from a mesh record.
 struct PolygonMeshSource {

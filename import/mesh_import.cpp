@@ -221,28 +221,26 @@ HostHandle BuildPolygonMesh(const char* materialName, const std::string& objectN
     return handle;
 }
 
-int32_t ImportMeshes(ImportContext& context, const char* fileName) {
+MeshStage BeginMeshes() {
     host::SetHostState(HOST_STATE_MESHES_BEGIN);
-    const uint32_t count = tds::CountMeshes(context.database);
-    std::vector<HostHandle> results;
-    results.reserve(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        tds::clearErrors();
-        tds::MeshRecord* mesh = nullptr;
-        tds::PrepareMeshRecord(&mesh, 0, 0, 0);
-        tds::FetchMeshByIndex(context.database, i, &mesh);
-        if (mesh && mesh->vertexCount >= 3 && mesh->faceCount >= 1) {
-            std::string baseName = SanitizeName(mesh->name, MESH_NAME_MAX);
-            uint32_t grouped = 0;
-            for (const tds::MaterialGroup& g : mesh->materialGroups)
-                grouped += g.faceCount;
-            if (mesh->materialGroupCount < 2 || grouped != mesh->faceCount)
-                importWholeMesh(*mesh, baseName, results);
-            else
-                importSplitMesh(*mesh, baseName, results);
-        }
-        tds::FreeMeshRecord(&mesh);
-    }
+    return {};
+}
+
+void ImportMesh(MeshStage& stage, const tds::MeshRecord& mesh) {
+    if (mesh.vertexCount < 3 || mesh.faceCount < 1)
+        return;
+    std::string baseName = SanitizeName(mesh.name, MESH_NAME_MAX);
+    uint32_t grouped = 0;
+    for (const tds::MaterialGroup& g : mesh.materialGroups)
+        grouped += g.faceCount;
+    if (mesh.materialGroupCount < 2 || grouped != mesh.faceCount)
+        importWholeMesh(mesh, baseName, stage.results);
+    else
+        importSplitMesh(mesh, baseName, stage.results);
+}
+
+void FinishMeshes(MeshStage& stage, const char* fileName) {
+    const std::vector<HostHandle>& results = stage.results;
     HostHandle top = 0;
     bool grouped = results.size() >= 2 && groupUnder(results, &top, nullptr);
     host::SetHostState(HOST_STATE_MESHES_END);
@@ -255,7 +253,6 @@ int32_t ImportMeshes(ImportContext& context, const char* fileName) {
         std::snprintf(text, sizeof(text), "No valid meshes found in '%s'", fileName);
         MessageBoxA(nullptr, text, "Error", MB_OK);
     }
-    return 0;
 }
 
 } // namespace tessoid

@@ -9,7 +9,7 @@
 #include "import/import_context.h"
 #include "platform/win32.h"
 #include "plugin/host_services.h"
-#include "tds/chunk/errors.h"
+#include "tds/extract/scene_file.h"
 
 namespace tessoid {
 
@@ -24,20 +24,16 @@ void DebugLine(const char* format, ...) {
 
 namespace {
 
-// A toolkit error belongs to the record that caused it: the error list is cleared
-// before every stage and every fetch, so one bad record cannot empty the rest of
-// the import.
-template <typename Record, typename Prepare, typename Fetch, typename Import, typename Free>
-void runStage(ImportContext& context, uint32_t count, Prepare prepare, Fetch fetch,
-              Import import, Free release) {
+// One stage: every record of a set through `import`. A toolkit error belongs to the
+// record that caused it (the scene's calls clear the error list as they start), and
+// a record the toolkit filled only part-way is still imported.
+template <typename Fetch, typename Import>
+void runStage(const tds::SceneFile& scene, tds::RecordSet set, Fetch fetch, Import import) {
+    const uint32_t count = scene.count(set).value;
     for (uint32_t i = 0; i < count; ++i) {
-        tds::clearErrors();
-        Record* record = nullptr;
-        prepare(&record);
-        fetch(context.database, i, &record);
+        const auto record = (scene.*fetch)(i).value;
         if (record)
-            import(context, *record);
-        release(&record);
+            import(*record);
     }
 }
 
@@ -46,48 +42,27 @@ void runStage(ImportContext& context, uint32_t count, Prepare prepare, Fetch fet
 int32_t ImportThreeDS(const char* path, HostInterface* services) {
     ImportContext context;
     context.services = services;
-    tds::clearErrors();
-    context.file = tds::openChunkFile(path, "r");
-    if (tds::errorPending() || !context.file)
+    const tds::ToolkitResult<tds::SceneFile> opened = tds::SceneFile::open(path);
+    if (!opened.status.ok())
         return 0;
-    tds::createDatabase(&context.database);
-    if (tds::errorPending() || !context.database) {
-        tds::closeChunkFile(context.file);
-        return 0;
-    }
-    tds::readDatabase(context.file, context.database);
-    if (tds::errorPending()) {
-        tds::releaseDatabase(&context.database);
-        tds::closeChunkFile(context.file);
-        return 0;
-    }
+    const tds::SceneFile& scene = opened.value;
 
-    tds::clearErrors();
-    runStage<tds::MaterialRecord>(context, tds::CountMaterials(context.database),
-                                  tds::PrepareMaterialRecord, tds::FetchMaterialByIndex,
-                                  ImportMaterial, tds::FreeMaterialRecord);
+    runStage(scene, tds::RecordSet::Materials, &tds::SceneFile::material,
+             [&](const tds::MaterialRecord& r) { ImportMaterial(context, r); });
     if (host::FinishMaterials() != 0)
         DebugLine("Failed to create the textures\n");
+    runStage(scene, tds::RecordSet::Cameras, &tds::SceneFile::camera,
+             [&](const tds::CameraRecord& r) { ImportCamera(context, r); });
+    runStage(scene, tds::RecordSet::OmniLights, &tds::SceneFile::omniLight,
+             [&](const tds::LightRecord& r) { ImportLight(context, r); });
+    runStage(scene, tds::RecordSet::Spotlights, &tds::SceneFile::spotlight,
+             [&](const tds::LightRecord& r) { ImportLight(context, r); });
 
-    tds::clearErrors();
-    runStage<tds::CameraRecord>(context, tds::CountCameras(context.database),
-                                tds::PrepareCameraRecord, tds::FetchCameraByIndex, ImportCamera,
-                                tds::FreeCameraRecord);
-    tds::clearErrors();
-    runStage<tds::LightRecord>(context, tds::CountOmniLights(context.database),
-                               tds::PrepareLightRecord, tds::FetchOmniLightByIndex, ImportLight,
-                               tds::FreeLightRecord);
-    tds::clearErrors();
-    runStage<tds::LightRecord>(context, tds::CountSpotlights(context.database),
-                               tds::PrepareSpotlightRecord, tds::FetchSpotlightByIndex,
-                               ImportLight, tds::FreeLightRecord);
-
-    tds::clearErrors();
-    int32_t result = ImportMeshes(context, path);
-
-    tds::closeChunkFile(context.file);
-    tds::releaseDatabase(&context.database);
-    return result;
+    MeshStage meshes = BeginMeshes();
+    runStage(scene, tds::RecordSet::Meshes, &tds::SceneFile::mesh,
+             [&](const tds::MeshRecord& r) { ImportMesh(meshes, r); });
+    FinishMeshes(meshes, path);
+    return 0;
 }
 
 } // namespace tessoid

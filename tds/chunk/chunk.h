@@ -1,6 +1,7 @@
 // The whole chunk toolkit in one include.
 #pragma once
 
+#include "tds/chunk/chunk_catalogue.h"
 #include "tds/chunk/chunk_data.h"
 #include "tds/chunk/chunk_file.h"
 #include "tds/chunk/chunk_ids.h"

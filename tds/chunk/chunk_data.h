@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,10 @@ struct Point {
     float z = 0.0f;
 };
 
+// The shape of a record. A new shape is a kind here, its record below (deriving from
+// ChunkDataOf, which gives it its copy) and a decoder in the catalogue.
 enum class ChunkDataKind : uint8_t {
-    Int8,
+    None, // no record: catalogue rows of chunks that decode to nothing
     Uint8,
     Int16,
     Uint16,
@@ -68,12 +71,18 @@ struct ChunkData {
     virtual ~ChunkData() = default;
     ChunkData(const ChunkData&) = default;
     ChunkData& operator=(const ChunkData&) = default;
+    // A deep copy of the concrete record.
+    virtual std::unique_ptr<ChunkData> clone() const = 0;
     ChunkDataKind kind;
 };
 
-template <class T, ChunkDataKind K> struct ChunkDataOf : ChunkData {
+// Base of the record T of kind K: gives it its kind and its copy.
+template <class T, ChunkDataKind K, class Base = ChunkData> struct ChunkDataOf : Base {
     static constexpr ChunkDataKind kKind = K;
-    ChunkDataOf() : ChunkData(K) {}
+    ChunkDataOf() : Base(K) {}
+    std::unique_ptr<ChunkData> clone() const override {
+        return std::make_unique<T>(static_cast<const T&>(*this));
+    }
 };
 
 // CK_MESH_COLOR
@@ -296,9 +305,8 @@ struct TrackData : ChunkData {
     uint32_t keyCount = 0;
     std::vector<TrackKey> keys;
 };
-template <class V, ChunkDataKind K> struct TrackValuesData : TrackData {
-    static constexpr ChunkDataKind kKind = K;
-    TrackValuesData() : TrackData(K) {}
+template <class V, ChunkDataKind K>
+struct TrackValuesData : ChunkDataOf<TrackValuesData<V, K>, K, TrackData> {
     std::vector<V> values; // one per key
 };
 // CK_TRACK_POSITION, CK_TRACK_SCALE, CK_TRACK_COLOR (r, g, b in x, y, z)
@@ -310,10 +318,7 @@ using FloatTrackData = TrackValuesData<float, ChunkDataKind::TrackFloat>;
 // CK_TRACK_MORPH: names of at most kMorphNameLimit characters (each fits a 13-byte slot)
 using MorphTrackData = TrackValuesData<std::string, ChunkDataKind::TrackMorph>;
 // CK_TRACK_HIDE: keys only.
-struct HideTrackData : TrackData {
-    static constexpr ChunkDataKind kKind = ChunkDataKind::TrackHide;
-    HideTrackData() : TrackData(ChunkDataKind::TrackHide) {}
-};
+struct HideTrackData : ChunkDataOf<HideTrackData, ChunkDataKind::TrackHide, TrackData> {};
 
 // Checked downcast: the record as T when its kind is T's, else nullptr.
 template <class T> T* chunkDataAs(ChunkData* data) {

@@ -1,12 +1,12 @@
 # The whole import as the host runs it, on the fuzzer's bytes as a .3ds and as an .obj
 # file, against the reference host's strict services.
 # The 3DS target's dictionary: every chunk id the reader knows, as the two
-# little-endian bytes that start a chunk, read out of the catalogue header.
-file(STRINGS ${PROJECT_SOURCE_DIR}/tds/chunk/chunk_ids.h chunk_id_lines
-     REGEX "CK_[A-Z0-9_]+ = 0x[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f];")
+# little-endian bytes that start a chunk, read out of the rows of the chunk catalogue.
+file(STRINGS ${PROJECT_SOURCE_DIR}/tds/chunk/chunk_catalogue.def chunk_id_lines
+     REGEX "^TDS_CHUNK\\(CK_[A-Z0-9_]+, *0x[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f],")
 set(chunk_dict "")
 foreach(line IN LISTS chunk_id_lines)
-  string(REGEX MATCH "(CK_[A-Z0-9_]+) = 0x([0-9A-Fa-f][0-9A-Fa-f])([0-9A-Fa-f][0-9A-Fa-f])"
+  string(REGEX MATCH "(CK_[A-Z0-9_]+), *0x([0-9A-Fa-f][0-9A-Fa-f])([0-9A-Fa-f][0-9A-Fa-f])"
          _ "${line}")
   string(APPEND chunk_dict "${CMAKE_MATCH_1}=\"\\x${CMAKE_MATCH_3}\\x${CMAKE_MATCH_2}\"\n")
 endforeach()
