@@ -92,10 +92,18 @@ Window* find(HWND h) {
     return it == w.end() ? nullptr : it->second.get();
 }
 
-WNDPROC procOf(HWND h) {
+// Reads or changes one window record: `apply` runs on it under StateLock and
+// its answer is returned; `absent` when there is no such window. `apply` must not call
+// a window procedure, as none may run under the lock.
+template <typename R, typename F>
+R withWindow(HWND h, R absent, F apply) {
     Lock g(StateLock());
-    Window* w = find(h);
-    return w ? w->proc : nullptr;
+    if (Window* w = find(h)) return apply(*w);
+    return absent;
+}
+
+WNDPROC procOf(HWND h) {
+    return withWindow<WNDPROC>(h, nullptr, [](Window& w) { return w.proc; });
 }
 
 template <typename T>
@@ -106,9 +114,9 @@ T readExtra(const Window& w, int offset) {
 }
 
 DLGPROC dialogProcOf(HWND h) {
-    Lock g(StateLock());
-    Window* w = find(h);
-    return (w && w->hasExtra) ? readExtra<DLGPROC>(*w, DWL_DLGPROC) : nullptr;
+    return withWindow<DLGPROC>(h, nullptr, [](Window& w) {
+        return w.hasExtra ? readExtra<DLGPROC>(w, DWL_DLGPROC) : nullptr;
+    });
 }
 
 uintptr_t newGdi(GdiObject obj) {
@@ -145,45 +153,34 @@ LRESULT sendCommand(HWND parent, int id, WORD code, HWND from) {
 
 LRESULT CALLBACK buttonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case BM_GETCHECK: {
-        Lock g(StateLock());
-        Window* w = find(hwnd);
-        return (w && isCheckable(*w)) ? w->check : BST_UNCHECKED;
-    }
-    case BM_SETCHECK: {
-        Lock g(StateLock());
-        Window* w = find(hwnd);
-        if (w && isCheckable(*w)) {
-            LONG type = buttonType(*w);
+    case BM_GETCHECK:
+        return withWindow<LRESULT>(hwnd, BST_UNCHECKED,
+                                   [](Window& w) { return isCheckable(w) ? w.check : BST_UNCHECKED; });
+    case BM_SETCHECK:
+        return withWindow<LRESULT>(hwnd, 0, [wp](Window& w) {
+            if (!isCheckable(w)) return 0;
+            LONG type = buttonType(w);
             bool threeState = type == BS_3STATE || type == BS_AUTO3STATE;
             int state = static_cast<int>(wp);
             if (state == BST_INDETERMINATE && !threeState) state = BST_CHECKED;
             if (state != BST_UNCHECKED && state != BST_CHECKED && state != BST_INDETERMINATE) state = BST_CHECKED;
-            w->check = state;
-        }
-        return 0;
-    }
-    case BM_GETSTATE: {
-        Lock g(StateLock());
-        Window* w = find(hwnd);
-        return (w && isCheckable(*w)) ? w->check : 0;
-    }
-    case BM_SETIMAGE: {
+            w.check = state;
+            return 0;
+        });
+    case BM_GETSTATE:
+        return withWindow<LRESULT>(hwnd, 0, [](Window& w) { return isCheckable(w) ? w.check : 0; });
+    case BM_SETIMAGE:
         if (wp != IMAGE_BITMAP && wp != IMAGE_ICON) return 0;
-        Lock g(StateLock());
-        Window* w = find(hwnd);
-        if (!w) return 0;
-        HANDLE previous = w->image;
-        w->image = reinterpret_cast<HANDLE>(lp);
-        w->imageType = static_cast<int>(wp);
-        return reinterpret_cast<LRESULT>(previous);
-    }
-    case BM_GETIMAGE: {
-        Lock g(StateLock());
-        Window* w = find(hwnd);
-        if (!w || w->imageType != static_cast<int>(wp)) return 0;
-        return reinterpret_cast<LRESULT>(w->image);
-    }
+        return withWindow<LRESULT>(hwnd, 0, [wp, lp](Window& w) {
+            HANDLE previous = w.image;
+            w.image = reinterpret_cast<HANDLE>(lp);
+            w.imageType = static_cast<int>(wp);
+            return reinterpret_cast<LRESULT>(previous);
+        });
+    case BM_GETIMAGE:
+        return withWindow<LRESULT>(hwnd, 0, [wp](Window& w) {
+            return w.imageType == static_cast<int>(wp) ? reinterpret_cast<LRESULT>(w.image) : 0;
+        });
     case BM_CLICK: {
         HWND parent = nullptr;
         int id = 0;
@@ -205,14 +202,12 @@ LRESULT CALLBACK buttonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_SETFONT:
-    case WM_GETFONT: {
-        Lock g(StateLock());
-        Window* w = find(hwnd);
-        if (!w) return 0;
-        if (msg == WM_GETFONT) return reinterpret_cast<LRESULT>(w->font);
-        w->font = reinterpret_cast<HFONT>(wp);
-        return 0;
-    }
+    case WM_GETFONT:
+        return withWindow<LRESULT>(hwnd, 0, [msg, wp](Window& w) {
+            if (msg == WM_GETFONT) return reinterpret_cast<LRESULT>(w.font);
+            w.font = reinterpret_cast<HFONT>(wp);
+            return LRESULT(0);
+        });
     default:
         return DefWindowProcA(hwnd, msg, wp, lp);
     }
@@ -239,26 +234,21 @@ LRESULT CALLBACK editProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return r;
     }
-    case EM_SETREADONLY: {
-        Lock g(StateLock());
-        Window* w = find(hwnd);
-        if (!w) return FALSE;
-        if (wp)
-            w->style |= ES_READONLY;
-        else
-            w->style &= ~ES_READONLY;
-        return TRUE;
-    }
-    case EM_GETMODIFY: {
-        Lock g(StateLock());
-        Window* w = find(hwnd);
-        return (w && w->modified) ? TRUE : FALSE;
-    }
-    case EM_SETMODIFY: {
-        Lock g(StateLock());
-        if (Window* w = find(hwnd)) w->modified = wp != 0;
-        return 0;
-    }
+    case EM_SETREADONLY:
+        return withWindow<LRESULT>(hwnd, FALSE, [wp](Window& w) {
+            if (wp)
+                w.style |= ES_READONLY;
+            else
+                w.style &= ~ES_READONLY;
+            return TRUE;
+        });
+    case EM_GETMODIFY:
+        return withWindow<LRESULT>(hwnd, FALSE, [](Window& w) { return w.modified ? TRUE : FALSE; });
+    case EM_SETMODIFY:
+        return withWindow<LRESULT>(hwnd, 0, [wp](Window& w) {
+            w.modified = wp != 0;
+            return 0;
+        });
     case WM_SETFONT:
     case WM_GETFONT:
         return buttonProc(hwnd, msg, wp, lp);
@@ -598,95 +588,73 @@ HWND CreateWindowFromTemplate(HINSTANCE instance, const void* templateBytes, uns
 }
 
 int TemplateId(HWND window) {
-    Lock g(StateLock());
-    Window* w = find(window);
-    return w ? w->templateId : -1;
+    return withWindow(window, -1, [](Window& w) { return w.templateId; });
 }
 
 HWND FindControl(HWND parent, int id) {
     if (HWND direct = GetDlgItem(parent, id)) return direct;
-    Lock g(StateLock());
-    Window* w = find(parent);
-    if (!w) return nullptr;
-    for (HWND child : w->children)
-        if (HWND deeper = FindControl(child, id)) return deeper;
-    return nullptr;
+    return withWindow<HWND>(parent, nullptr, [id](Window& w) -> HWND {
+        for (HWND child : w.children)
+            if (HWND deeper = FindControl(child, id)) return deeper;
+        return nullptr;
+    });
 }
 
 std::vector<HWND> Children(HWND window) {
-    Lock g(StateLock());
-    Window* w = find(window);
-    return w ? w->children : std::vector<HWND>();
+    return withWindow(window, std::vector<HWND>(), [](Window& w) { return w.children; });
 }
 
 std::string WindowText(HWND window) {
-    Lock g(StateLock());
-    Window* w = find(window);
-    return w ? w->text : std::string();
+    return withWindow(window, std::string(), [](Window& w) { return w.text; });
 }
 
 std::string ClassName(HWND window) {
-    Lock g(StateLock());
-    Window* w = find(window);
-    return w ? w->className : std::string();
+    return withWindow(window, std::string(), [](Window& w) { return w.className; });
 }
 
 bool IsEnabled(HWND window) { return IsWindowEnabled(window) != FALSE; }
 
 bool IsVisible(HWND window) {
-    Lock g(StateLock());
-    Window* w = find(window);
-    return w && w->visible;
+    return withWindow(window, false, [](Window& w) { return w.visible; });
 }
 
 UINT Style(HWND window) {
-    Lock g(StateLock());
-    Window* w = find(window);
-    return w ? static_cast<UINT>(w->style) : 0;
+    return withWindow<UINT>(window, 0, [](Window& w) { return static_cast<UINT>(w.style); });
 }
 
 UINT ExStyle(HWND window) {
-    Lock g(StateLock());
-    Window* w = find(window);
-    return w ? static_cast<UINT>(w->exStyle) : 0;
+    return withWindow<UINT>(window, 0, [](Window& w) { return static_cast<UINT>(w.exStyle); });
 }
 
 int ControlId(HWND window) {
-    Lock g(StateLock());
-    Window* w = find(window);
-    return w ? static_cast<int>(w->id) : 0;
+    return withWindow(window, 0, [](Window& w) { return static_cast<int>(w.id); });
 }
 
 Rect TemplateRect(HWND window) {
-    Lock g(StateLock());
-    Window* w = find(window);
-    return w ? w->rect : Rect{0, 0, 0, 0};
+    return withWindow(window, Rect{0, 0, 0, 0}, [](Window& w) { return w.rect; });
 }
 
 int CheckState(HWND window) {
-    Lock g(StateLock());
-    Window* w = find(window);
-    return (w && w->kind == Kind::Button && isCheckable(*w)) ? w->check : 0;
+    return withWindow(window, 0, [](Window& w) {
+        return (w.kind == Kind::Button && isCheckable(w)) ? w.check : 0;
+    });
 }
 
 HBITMAP ButtonBitmap(HWND button) {
-    Lock g(StateLock());
-    Window* w = find(button);
-    return (w && w->imageType == IMAGE_BITMAP) ? static_cast<HBITMAP>(w->image) : nullptr;
+    return withWindow<HBITMAP>(button, nullptr, [](Window& w) {
+        return w.imageType == IMAGE_BITMAP ? static_cast<HBITMAP>(w.image) : nullptr;
+    });
 }
 
 HFONT WindowFont(HWND window) {
-    Lock g(StateLock());
-    Window* w = find(window);
-    return w ? w->font : nullptr;
+    return withWindow<HFONT>(window, nullptr, [](Window& w) { return w.font; });
 }
 
 bool Click(HWND button) {
-    {
-        Lock g(StateLock());
-        Window* w = find(button);
-        if (!w || w->kind != Kind::Button || (w->style & WS_DISABLED)) return false;
-    }
+    bool clickable = withWindow(button, false, [](Window& w) {
+        return w.kind == Kind::Button && !(w.style & WS_DISABLED);
+    });
+    if (!clickable) return false;
     SendMessageA(button, BM_CLICK, 0, 0);
     return true;
 }
@@ -751,37 +719,29 @@ LRESULT WINAPI CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARA
 
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     switch (Msg) {
-    case WM_NCCREATE: {
-        auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        Lock g(StateLock());
-        Window* w = find(hWnd);
-        if (!w) return FALSE;
-        if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) w->text = cs->lpszName;
-        return TRUE;
-    }
-    case WM_SETTEXT: {
-        Lock g(StateLock());
-        Window* w = find(hWnd);
-        if (!w) return FALSE;
-        const char* s = reinterpret_cast<const char*>(lParam);
-        w->text = s ? s : "";
-        return TRUE;
-    }
-    case WM_GETTEXT: {
-        Lock g(StateLock());
-        Window* w = find(hWnd);
-        char* buffer = reinterpret_cast<char*>(lParam);
-        if (!w || !buffer || wParam == 0) return 0;
-        size_t n = std::min<size_t>(w->text.size(), wParam - 1);
-        std::memcpy(buffer, w->text.data(), n);
-        buffer[n] = '\0';
-        return static_cast<LRESULT>(n);
-    }
-    case WM_GETTEXTLENGTH: {
-        Lock g(StateLock());
-        Window* w = find(hWnd);
-        return w ? static_cast<LRESULT>(w->text.size()) : 0;
-    }
+    case WM_NCCREATE:
+        return withWindow<LRESULT>(hWnd, FALSE, [lParam](Window& w) {
+            auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+            if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) w.text = cs->lpszName;
+            return TRUE;
+        });
+    case WM_SETTEXT:
+        return withWindow<LRESULT>(hWnd, FALSE, [lParam](Window& w) {
+            const char* s = reinterpret_cast<const char*>(lParam);
+            w.text = s ? s : "";
+            return TRUE;
+        });
+    case WM_GETTEXT:
+        return withWindow<LRESULT>(hWnd, 0, [wParam, lParam](Window& w) {
+            char* buffer = reinterpret_cast<char*>(lParam);
+            if (!buffer || wParam == 0) return LRESULT(0);
+            size_t n = std::min<size_t>(w.text.size(), wParam - 1);
+            std::memcpy(buffer, w.text.data(), n);
+            buffer[n] = '\0';
+            return static_cast<LRESULT>(n);
+        });
+    case WM_GETTEXTLENGTH:
+        return withWindow<LRESULT>(hWnd, 0, [](Window& w) { return static_cast<LRESULT>(w.text.size()); });
     case WM_CLOSE:
         DestroyWindow(hWnd);
         return 0;
@@ -791,20 +751,15 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
 }
 
 BOOL WINAPI IsWindow(HWND hWnd) {
-    Lock g(StateLock());
-    return find(hWnd) != nullptr ? TRUE : FALSE;
+    return withWindow<BOOL>(hWnd, FALSE, [](Window&) { return TRUE; });
 }
 
 BOOL WINAPI IsWindowEnabled(HWND hWnd) {
-    Lock g(StateLock());
-    Window* w = find(hWnd);
-    return (w && !(w->style & WS_DISABLED)) ? TRUE : FALSE;
+    return withWindow<BOOL>(hWnd, FALSE, [](Window& w) { return (w.style & WS_DISABLED) ? FALSE : TRUE; });
 }
 
 HWND WINAPI GetParent(HWND hWnd) {
-    Lock g(StateLock());
-    Window* w = find(hWnd);
-    return w ? w->parent : nullptr;
+    return withWindow<HWND>(hWnd, nullptr, [](Window& w) { return w.parent; });
 }
 
 BOOL WINAPI DestroyWindow(HWND hWnd) {
@@ -840,14 +795,13 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
 }
 
 HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
-    Lock g(StateLock());
-    Window* w = find(hDlg);
-    if (!w) return nullptr;
-    for (HWND c : w->children) {
-        Window* child = find(c);
-        if (child && child->id == nIDDlgItem) return c;
-    }
-    return nullptr;
+    return withWindow<HWND>(hDlg, nullptr, [nIDDlgItem](Window& w) -> HWND {
+        for (HWND c : w.children) {
+            Window* child = find(c);
+            if (child && child->id == nIDDlgItem) return c;
+        }
+        return nullptr;
+    });
 }
 
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
@@ -887,64 +841,62 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
 }
 
 LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex) {
-    Lock g(StateLock());
-    Window* w = find(hWnd);
-    if (!w) return 0;
-    switch (nIndex) {
-    case GWL_WNDPROC: return reinterpret_cast<LONG>(w->proc);
-    case GWL_HINSTANCE: return reinterpret_cast<LONG>(w->instance);
-    case GWL_HWNDPARENT: return reinterpret_cast<LONG>(w->parent);
-    case GWL_ID: return w->id;
-    case GWL_STYLE: return w->style;
-    case GWL_EXSTYLE: return w->exStyle;
-    case GWL_USERDATA: return w->userData;
-    default:
-        if (nIndex >= 0 && w->hasExtra && nIndex <= kDialogExtra - static_cast<int>(sizeof(LONG)))
-            return readExtra<LONG>(*w, nIndex);
-        return 0;
-    }
+    return withWindow<LONG>(hWnd, 0, [nIndex](Window& w) -> LONG {
+        switch (nIndex) {
+        case GWL_WNDPROC: return reinterpret_cast<LONG>(w.proc);
+        case GWL_HINSTANCE: return reinterpret_cast<LONG>(w.instance);
+        case GWL_HWNDPARENT: return reinterpret_cast<LONG>(w.parent);
+        case GWL_ID: return w.id;
+        case GWL_STYLE: return w.style;
+        case GWL_EXSTYLE: return w.exStyle;
+        case GWL_USERDATA: return w.userData;
+        default:
+            if (nIndex >= 0 && w.hasExtra && nIndex <= kDialogExtra - static_cast<int>(sizeof(LONG)))
+                return readExtra<LONG>(w, nIndex);
+            return 0;
+        }
+    });
 }
 
 LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
-    Lock g(StateLock());
-    Window* w = find(hWnd);
-    if (!w) return 0;
-    LONG old = 0;
-    switch (nIndex) {
-    case GWL_WNDPROC:
-        if (dwNewLong == 0) return 0;
-        old = reinterpret_cast<LONG>(w->proc);
-        w->proc = reinterpret_cast<WNDPROC>(dwNewLong);
-        return old;
-    case GWL_HINSTANCE:
-        old = reinterpret_cast<LONG>(w->instance);
-        w->instance = reinterpret_cast<HINSTANCE>(dwNewLong);
-        return old;
-    case GWL_ID:
-        old = w->id;
-        w->id = dwNewLong;
-        return old;
-    case GWL_STYLE:
-        old = w->style;
-        w->style = dwNewLong;
-        return old;
-    case GWL_EXSTYLE:
-        old = w->exStyle;
-        w->exStyle = dwNewLong;
-        return old;
-    case GWL_USERDATA:
-        old = w->userData;
-        w->userData = dwNewLong;
-        return old;
-    default:
-        if (nIndex >= 0 && w->hasExtra && nIndex <= kDialogExtra - static_cast<int>(sizeof(LONG))) {
-            old = readExtra<LONG>(*w, nIndex);
-            std::memcpy(w->extra + nIndex, &dwNewLong, sizeof dwNewLong);
+    return withWindow<LONG>(hWnd, 0, [nIndex, dwNewLong](Window& w) -> LONG {
+        LONG old = 0;
+        switch (nIndex) {
+        case GWL_WNDPROC:
+            if (dwNewLong == 0) return 0;
+            old = reinterpret_cast<LONG>(w.proc);
+            w.proc = reinterpret_cast<WNDPROC>(dwNewLong);
             return old;
+        case GWL_HINSTANCE:
+            old = reinterpret_cast<LONG>(w.instance);
+            w.instance = reinterpret_cast<HINSTANCE>(dwNewLong);
+            return old;
+        case GWL_ID:
+            old = w.id;
+            w.id = dwNewLong;
+            return old;
+        case GWL_STYLE:
+            old = w.style;
+            w.style = dwNewLong;
+            return old;
+        case GWL_EXSTYLE:
+            old = w.exStyle;
+            w.exStyle = dwNewLong;
+            return old;
+        case GWL_USERDATA:
+            old = w.userData;
+            w.userData = dwNewLong;
+            return old;
+        default:
+            if (nIndex >= 0 && w.hasExtra && nIndex <= kDialogExtra - static_cast<int>(sizeof(LONG))) {
+                old = readExtra<LONG>(w, nIndex);
+                std::memcpy(w.extra + nIndex, &dwNewLong, sizeof dwNewLong);
+                return old;
+            }
+            // Reparenting and out-of-range indexes are refused.
+            return 0;
         }
-        // Reparenting and out-of-range indexes are refused.
-        return 0;
-    }
+    });
 }
 
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
@@ -973,12 +925,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
         if (w && !w->ended) w->visible = true;
     }
     if (!endedEarly && driver) driver(dlg);
-    auto ended = [&] {
-        Lock g(StateLock());
-        Window* w = find(dlg);
-        return !w || w->ended;
-    };
-    if (!ended()) SendMessageA(dlg, WM_CLOSE, 0, 0);
+    if (!withWindow(dlg, true, [](Window& w) { return w.ended; })) SendMessageA(dlg, WM_CLOSE, 0, 0);
     INT_PTR result = -1;
     {
         Lock g(StateLock());
@@ -999,12 +946,12 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
 }
 
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
-    Lock g(StateLock());
-    Window* w = find(hDlg);
-    if (!w || w->kind != Kind::Dialog) return FALSE;
-    w->ended = true;
-    w->endCode = nResult;
-    return TRUE;
+    return withWindow<BOOL>(hDlg, FALSE, [nResult](Window& w) {
+        if (w.kind != Kind::Dialog) return FALSE;
+        w.ended = true;
+        w.endCode = nResult;
+        return TRUE;
+    });
 }
 
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
