@@ -60,8 +60,12 @@ bool loadTree(const char* path, bool decode) {
     return ok;
 }
 
-bool runTree(const char* path, Sample*) { return loadTree(path, false); }
-bool runTreeAndDecode(const char* path, Sample*) { return loadTree(path, true); }
+bool runTree(const char* path, Sample*) {
+    return loadTree(path, false);
+}
+bool runTreeAndDecode(const char* path, Sample*) {
+    return loadTree(path, true);
+}
 
 // Every material group of every mesh becomes an object of its own corners.
 bool countsMatchFile(const bench::ImportCounts& c) {
@@ -76,9 +80,11 @@ bool runImport(const char* path, Sample* s) {
     if (!bench::CountedImport(bench::programFolder() + "/libTessoid.so", path, &counts))
         return false;
     if (!countsMatchFile(counts)) {
-        std::fprintf(stderr, "import counts differ from the file: %d meshes, %d materials, "
-                             "%lld vertices, %lld faces\n", counts.meshes, counts.materials,
-                     static_cast<long long>(counts.vertices), static_cast<long long>(counts.faces));
+        std::fprintf(stderr,
+                     "import counts differ from the file: %d meshes, %d materials, "
+                     "%lld vertices, %lld faces\n",
+                     counts.meshes, counts.materials, static_cast<long long>(counts.vertices),
+                     static_cast<long long>(counts.faces));
         return false;
     }
     s->finalBytes = 24.0 * double(counts.vertices + counts.textureVertices) +

@@ -44,7 +44,9 @@ int32_t TESSOID_STDCALL removeObject(HostHandle) {
 int32_t TESSOID_STDCALL allocateMesh(MeshDataHandle, int32_t, int32_t, int32_t, int32_t) {
     return 0;
 }
-int32_t TESSOID_STDCALL allocateFaces(MeshDataHandle, int32_t, int32_t) { return 0; }
+int32_t TESSOID_STDCALL allocateFaces(MeshDataHandle, int32_t, int32_t) {
+    return 0;
+}
 int32_t TESSOID_STDCALL addVertex(MeshDataHandle, double, double, double) {
     ++counts.vertices;
     return 0;
@@ -63,7 +65,9 @@ int32_t TESSOID_STDCALL addFace(MeshDataHandle, int32_t, int32_t, int32_t, int32
     ++counts.faces;
     return 0;
 }
-int32_t TESSOID_STDCALL assignMaterial(HostHandle, const char*) { return 0; }
+int32_t TESSOID_STDCALL assignMaterial(HostHandle, const char*) {
+    return 0;
+}
 
 // The kind, and for a polygon mesh its builder table and material slot; the rest of the
 // record stays as the plug-in prepared it.
@@ -87,9 +91,15 @@ int32_t TESSOID_STDCALL getObjectInfo(HostHandle handle, HostObjectRecord* recor
     return 0;
 }
 
-int32_t TESSOID_STDCALL setObjectInfo(HostHandle, HostObjectRecord*, uint32_t) { return 0; }
-int32_t TESSOID_STDCALL setObjectAttributes(HostHandle, PlacementRecord*, int32_t) { return 0; }
-int32_t TESSOID_STDCALL addToGroup(HostHandle, HostHandle, int32_t) { return 0; }
+int32_t TESSOID_STDCALL setObjectInfo(HostHandle, HostObjectRecord*, uint32_t) {
+    return 0;
+}
+int32_t TESSOID_STDCALL setObjectAttributes(HostHandle, PlacementRecord*, int32_t) {
+    return 0;
+}
+int32_t TESSOID_STDCALL addToGroup(HostHandle, HostHandle, int32_t) {
+    return 0;
+}
 int32_t TESSOID_STDCALL acceptImportResult(HostHandle handle) {
     counts.accepted = static_cast<int32_t>(handle);
     return 0;
@@ -99,9 +109,15 @@ int32_t TESSOID_STDCALL getHostSetting(int32_t, int32_t* out) {
         *out = 1;
     return 0;
 }
-int32_t TESSOID_STDCALL setHostSetting(int32_t, int32_t) { return 0; }
-int32_t TESSOID_STDCALL setHostState(int32_t) { return 0; }
-int32_t TESSOID_STDCALL finishMaterials() { return 0; }
+int32_t TESSOID_STDCALL setHostSetting(int32_t, int32_t) {
+    return 0;
+}
+int32_t TESSOID_STDCALL setHostState(int32_t) {
+    return 0;
+}
+int32_t TESSOID_STDCALL finishMaterials() {
+    return 0;
+}
 
 } // namespace
 

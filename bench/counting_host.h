@@ -10,13 +10,13 @@
 namespace bench {
 
 struct ImportCounts {
-    int32_t meshes = 0;         // polygon-mesh objects
+    int32_t meshes = 0; // polygon-mesh objects
     int32_t groups = 0;
-    int32_t materials = 0;      // library items of the material type
-    int32_t libraryItems = 0;   // every library item, materials included
-    int32_t otherObjects = 0;   // lights, cameras and anything else
+    int32_t materials = 0;    // library items of the material type
+    int32_t libraryItems = 0; // every library item, materials included
+    int32_t otherObjects = 0; // lights, cameras and anything else
     int32_t removed = 0;
-    int32_t accepted = 0;       // handle of the import's result, 0 when none
+    int32_t accepted = 0; // handle of the import's result, 0 when none
     int64_t vertices = 0;
     int64_t textureVertices = 0;
     int64_t edges = 0;

@@ -23,15 +23,16 @@ void generate(std::FILE* f, int grid) {
     for (int j = 0; j < n; ++j)
         for (int i = 0; i < n; ++i) {
             const double a = i * 0.03, b = j * 0.02;
-            const double nx = -0.75 * std::cos(a) * std::cos(b), ny = 0.5 * std::sin(a) * std::sin(b);
+            const double nx = -0.75 * std::cos(a) * std::cos(b),
+                         ny = 0.5 * std::sin(a) * std::sin(b);
             const double len = std::sqrt(nx * nx + ny * ny + 1);
             std::fprintf(f, "vn %.6f %.6f %.6f\n", nx / len, ny / len, 1 / len);
         }
     for (int j = 0; j < grid; ++j)
         for (int i = 0; i < grid; ++i) {
             const int a = j * n + i + 1, b = a + 1, c = a + n + 1, d = a + n;
-            std::fprintf(f, "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b, b, c, c, c,
-                         d, d, d);
+            std::fprintf(f, "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b, b, c, c, c, d,
+                         d, d);
         }
 }
 

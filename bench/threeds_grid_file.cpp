@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "chunk_writer.h"
 #include "bench_measure.h"
+#include "chunk_writer.h"
 #include "tds/chunk/chunk.h"
 
 namespace bench {
@@ -62,7 +62,10 @@ std::vector<uint8_t> buildFile(int meshes) {
         w.begin(tds::CK_MAT_DIFFUSE).colorByte(200, static_cast<uint8_t>(40 * m), 30).end();
         w.begin(tds::CK_MAT_SPECULAR).colorByte(255, 255, 255).end();
         w.begin(tds::CK_MAT_SHININESS).percentInt(40).end();
-        w.begin(tds::CK_MAT_TEXTURE_MAP).percentInt(100).stringChunk(tds::CK_MAP_FILE_NAME, "tex.png").end();
+        w.begin(tds::CK_MAT_TEXTURE_MAP)
+            .percentInt(100)
+            .stringChunk(tds::CK_MAP_FILE_NAME, "tex.png")
+            .end();
         w.end();
     }
     w.begin(tds::CK_MASTER_SCALE).f32(1).end();
@@ -80,7 +83,16 @@ std::vector<uint8_t> buildFile(int meshes) {
         w.begin(tds::CK_PIVOT).point(0, 0, 0).end();
         w.begin(tds::CK_TRACK_POSITION).u16(0).u32(0).u32(0).u32(2);
         w.u32(0).u16(0).point(0, 0, 0).u32(100).u16(1).f32(0.5f).point(1, 2, 3).end();
-        w.begin(tds::CK_TRACK_ROTATION).u16(0).u32(0).u32(0).u32(1).u32(0).u16(0).f32(0).point(0, 0, 1).end();
+        w.begin(tds::CK_TRACK_ROTATION)
+            .u16(0)
+            .u32(0)
+            .u32(0)
+            .u32(1)
+            .u32(0)
+            .u16(0)
+            .f32(0)
+            .point(0, 0, 1)
+            .end();
         w.begin(tds::CK_TRACK_SCALE).u16(0).u32(0).u32(0).u32(1).u32(0).u16(0).point(1, 1, 1).end();
         w.end();
     }

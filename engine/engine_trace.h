@@ -29,8 +29,8 @@
 namespace engine {
 
 ENGINE_CONTROL std::vector<std::string> TraceLines();
-ENGINE_CONTROL std::string TraceText();  // the lines, each ending in '\n'
-ENGINE_CONTROL void ClearTrace();        // also restarts the handle labels
+ENGINE_CONTROL std::string TraceText(); // the lines, each ending in '\n'
+ENGINE_CONTROL void ClearTrace();       // also restarts the handle labels
 
 // Registers `prim` under `name` in the scene, as GetNameValue looks it up.
 // False when the scene or primitive is unknown. Not traced.
@@ -40,4 +40,4 @@ ENGINE_CONTROL EngineHandle CreateTexture(EngineHandle scene);
 // Scenes made by NewScene and not yet freed.
 ENGINE_CONTROL int LiveSceneCount();
 
-}  // namespace engine
+} // namespace engine

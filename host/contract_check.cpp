@@ -8,7 +8,7 @@ namespace {
 
 void checkFilled(const SceneObject& o, std::vector<std::string>& breaks) {
     if (o.allocatedVertices < 0)
-        return;  // never allocated: an empty mesh object
+        return; // never allocated: an empty mesh object
     const auto filled = [&](size_t have, int32_t allocated, const char* what) {
         if (have != static_cast<size_t>(allocated))
             breaks.push_back(o.name + ": " + std::to_string(have) + " " + what + " of " +

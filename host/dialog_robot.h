@@ -11,13 +11,13 @@ namespace host {
 
 struct DialogSighting {
     std::string caption;
-    std::map<int, bool> enabled;       // control id -> enabled
-    std::map<int, std::string> texts;  // control id -> text
-    std::map<int, uintptr_t> bitmap;   // control id -> the button's bitmap handle, 0 for none
+    std::map<int, bool> enabled;      // control id -> enabled
+    std::map<int, std::string> texts; // control id -> text
+    std::map<int, uintptr_t> bitmap;  // control id -> the button's bitmap handle, 0 for none
 };
 
 class DialogRobot {
-public:
+  public:
     // The next modal dialogs get a click on `buttonId` each, in order; with none
     // left, the robot clicks Cancel (id 2).
     void plan(std::vector<int> buttonIds);
@@ -28,7 +28,7 @@ public:
     // Called by the platform hook; answers the id to click.
     int onDialog(DialogSighting sighting);
 
-private:
+  private:
     std::vector<int> plan_;
     size_t next_ = 0;
     std::vector<DialogSighting> sightings_;
@@ -36,7 +36,7 @@ private:
 
 // Debug output and message boxes the plug-in produced, as the platform saw them.
 std::vector<std::string> DebugLines();
-std::vector<std::string> MessageBoxes();  // "caption: text"
+std::vector<std::string> MessageBoxes(); // "caption: text"
 void EchoDiagnostics(bool on);
 // Forgets the debug output and message boxes seen so far.
 void ClearDiagnostics();

@@ -47,7 +47,9 @@ void DialogRobot::uninstall() {
     }
 }
 
-std::vector<std::string> DebugLines() { return standin::DebugLog(); }
+std::vector<std::string> DebugLines() {
+    return standin::DebugLog();
+}
 
 std::vector<std::string> MessageBoxes() {
     std::vector<std::string> boxes;
@@ -56,7 +58,9 @@ std::vector<std::string> MessageBoxes() {
     return boxes;
 }
 
-void EchoDiagnostics(bool on) { standin::SetEcho(on); }
+void EchoDiagnostics(bool on) {
+    standin::SetEcho(on);
+}
 
 void ClearDiagnostics() {
     standin::ClearDebugLog();

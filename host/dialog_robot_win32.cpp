@@ -61,9 +61,10 @@ BOOL CALLBACK noteControl(HWND control, LPARAM context) {
     int id = GetDlgCtrlID(control);
     seen->enabled[id] = IsWindowEnabled(control) != FALSE;
     seen->texts[id] = windowText(control);
-    seen->bitmap[id] = className(control) == "Button"
-                           ? static_cast<uintptr_t>(SendMessageA(control, BM_GETIMAGE, IMAGE_BITMAP, 0))
-                           : 0;
+    seen->bitmap[id] =
+        className(control) == "Button"
+            ? static_cast<uintptr_t>(SendMessageA(control, BM_GETIMAGE, IMAGE_BITMAP, 0))
+            : 0;
     return TRUE;
 }
 

@@ -4,15 +4,24 @@ namespace host {
 
 const char* ServiceName(Service service) {
     switch (service) {
-    case Service::CreateObject: return "CreateObject";
-    case Service::GetObjectInfo: return "GetObjectInfo";
-    case Service::SetObjectInfo: return "SetObjectInfo";
-    case Service::AddToGroup: return "AddToGroup";
-    case Service::AssignMaterial: return "AssignMaterial";
-    case Service::MeshAllocation: return "mesh allocation";
-    case Service::StreamRead: return "stream read";
-    case Service::StreamWrite: return "stream write";
-    case Service::AskFileName: return "AskFileName";
+    case Service::CreateObject:
+        return "CreateObject";
+    case Service::GetObjectInfo:
+        return "GetObjectInfo";
+    case Service::SetObjectInfo:
+        return "SetObjectInfo";
+    case Service::AddToGroup:
+        return "AddToGroup";
+    case Service::AssignMaterial:
+        return "AssignMaterial";
+    case Service::MeshAllocation:
+        return "mesh allocation";
+    case Service::StreamRead:
+        return "stream read";
+    case Service::StreamWrite:
+        return "stream write";
+    case Service::AskFileName:
+        return "AskFileName";
     }
     return "?";
 }

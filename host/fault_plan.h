@@ -16,7 +16,7 @@ enum class Service {
     SetObjectInfo,
     AddToGroup,
     AssignMaterial,
-    MeshAllocation,  // AllocateMesh and AllocateFaces of the mesh-building table
+    MeshAllocation, // AllocateMesh and AllocateFaces of the mesh-building table
     StreamRead,
     StreamWrite,
     AskFileName,
@@ -29,7 +29,7 @@ constexpr int32_t SERVICE_REFUSED = 9;
 const char* ServiceName(Service service);
 
 class FaultPlan {
-public:
+  public:
     // Refuses the k-th call (1 for the first) of `service` counted from now on.
     void refuse(Service service, int k);
     // Counts from now on and refuses nothing.
@@ -41,7 +41,7 @@ public:
     // Whether the planned call came and was refused.
     bool fired() const { return fired_; }
 
-private:
+  private:
     std::array<int, SERVICE_KINDS> calls_{};
     int target_ = -1;
     int k_ = 0;

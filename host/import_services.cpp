@@ -22,8 +22,7 @@ void reserveItems(std::vector<T>& values, int32_t items, size_t valuesPerItem) {
     values.reserve(static_cast<size_t>(std::min(items, RESERVED_ITEMS_LIMIT)) * valuesPerItem);
 }
 
-template <typename T>
-void append3(std::vector<T>& values, T a, T b, T c) {
+template <typename T> void append3(std::vector<T>& values, T a, T b, T c) {
     values.push_back(a);
     values.push_back(b);
     values.push_back(c);
@@ -45,8 +44,7 @@ int32_t TESSOID_STDCALL allocateMesh(MeshDataHandle mesh, int32_t vertices, int3
         return 1;
     if (ActiveHost()->faults.refuses(Service::MeshAllocation))
         return SERVICE_REFUSED;
-    if (vertices < 0 || edges < 0 || zero != 0 || textureVertices < 0 ||
-        o->allocatedVertices >= 0)
+    if (vertices < 0 || edges < 0 || zero != 0 || textureVertices < 0 || o->allocatedVertices >= 0)
         return ActiveHost()->fail("AllocateMesh: negative count, non-zero fourth argument or "
                                   "called twice");
     o->allocatedVertices = vertices;
@@ -156,14 +154,20 @@ int32_t TESSOID_STDCALL setObjectAttributes(HostHandle handle, PlacementRecord* 
 // Which item type may hang under which.
 int32_t parentTypeOf(int32_t type) {
     switch (type) {
-    case ITEM_MATERIAL: return 0;
-    case ITEM_STANDARD_TEXTURE: return ITEM_MATERIAL;
+    case ITEM_MATERIAL:
+        return 0;
+    case ITEM_STANDARD_TEXTURE:
+        return ITEM_MATERIAL;
     case ITEM_PIGMENT:
-    case ITEM_FINISH: return ITEM_STANDARD_TEXTURE;
+    case ITEM_FINISH:
+        return ITEM_STANDARD_TEXTURE;
     case ITEM_SOLID_COLOUR:
-    case ITEM_IMAGE_MAP: return ITEM_PIGMENT;
-    case ITEM_AMBIENT_COLOUR: return ITEM_FINISH;
-    default: return -1;
+    case ITEM_IMAGE_MAP:
+        return ITEM_PIGMENT;
+    case ITEM_AMBIENT_COLOUR:
+        return ITEM_FINISH;
+    default:
+        return -1;
     }
 }
 
@@ -187,9 +191,9 @@ int32_t PluginHost::createLibraryItem(const void* specBytes, HostHandle* out) {
     if (parentType < 0)
         return fail("CreateObject: unknown library item type " + std::to_string(spec.type));
     SceneObject* parent = spec.parent ? scene_.find(spec.parent) : nullptr;
-    if (parentType == 0 ? spec.parent != 0
-                        : (!parent || parent->kind != KIND_LIBRARY_ITEM ||
-                           parent->itemType != parentType))
+    if (parentType == 0
+            ? spec.parent != 0
+            : (!parent || parent->kind != KIND_LIBRARY_ITEM || parent->itemType != parentType))
         return fail("CreateObject: library item type " + std::to_string(spec.type) +
                     " under the wrong parent");
     if (spec.type == ITEM_MATERIAL && name.empty())

@@ -8,7 +8,9 @@
 
 namespace host {
 
-LibraryLoader::~LibraryLoader() { close(); }
+LibraryLoader::~LibraryLoader() {
+    close();
+}
 
 bool LibraryLoader::open(const std::string& path) {
     close();

@@ -7,7 +7,7 @@
 namespace host {
 
 class LibraryLoader {
-public:
+  public:
     LibraryLoader() = default;
     ~LibraryLoader();
     LibraryLoader(const LibraryLoader&) = delete;
@@ -18,7 +18,7 @@ public:
     void close();
     const std::string& error() const { return error_; }
 
-private:
+  private:
     void* handle_ = nullptr;
     std::string error_;
 };

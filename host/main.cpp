@@ -13,15 +13,15 @@
 
 #include "host/dialog_robot.h"
 #include "host/exit_codes.h"
+#include "host/held_resources.h"
 #include "host/plugin_host.h"
 #include "host/render.h"
-#include "host/held_resources.h"
 #include "host/report.h"
+#include "host/scene_description.h"
 #include "host/session.h"
 #include "host/slot_check.h"
 #include "host/text_file.h"
 #include "tessoid_version.h"
-#include "host/scene_description.h"
 
 namespace {
 
@@ -39,8 +39,8 @@ const char USAGE[] =
     "                            tetrahedron, cube, octahedron, dodecahedron, icosahedron\n"
     "  import FILE               run the import command on FILE (.obj or .3ds)\n"
     "  load SCENE                load a scene file saved by this host\n"
-  "  tessellate SCENE.json     build the described objects and turn the current one into a\n"
-  "                            mesh object through the predefined-mesh dialog's button 1018\n"
+    "  tessellate SCENE.json     build the described objects and turn the current one into a\n"
+    "                            mesh object through the predefined-mesh dialog's button 1018\n"
     "  session [FILE...]         a long session in one process: rounds of imports of the\n"
     "                            files, dialogs, pages, tessellations and save/load, each\n"
     "                            round removing what it made; fails when a round holds more\n"
@@ -57,7 +57,7 @@ const char USAGE[] =
     "  --save FILE               save the scene to FILE\n"
     "  --page                    show the property page of the new object and print it\n"
     "  --angle DEGREES           set the smoothing angle through the property page's value\n"
-  "  --object NAME             tessellate: the object to make current (else the file's choice)\n"
+    "  --object NAME             tessellate: the object to make current (else the file's choice)\n"
     "  --rounds N                session: rounds, the first one a warm-up (default 3)\n"
     "  --openings N              session: dialog openings per round (default 300)\n"
     "  --pages N                 session: property pages per round (default a third of\n"
@@ -85,8 +85,8 @@ struct Options {
 };
 
 const std::map<std::string, int> SOLID_BUTTONS = {
-    {"tetrahedron", 1013}, {"cube", 1014},         {"octahedron", 1015},
-    {"dodecahedron", 1016}, {"icosahedron", 1017}, {"current", 1018}, {"cancel", 2}};
+    {"tetrahedron", 1013}, {"cube", 1014},    {"octahedron", 1015}, {"dodecahedron", 1016},
+    {"icosahedron", 1017}, {"current", 1018}, {"cancel", 2}};
 
 bool parse(int argc, char** argv, Options& o, std::string& error) {
     for (int i = 1; i < argc; ++i) {
@@ -100,18 +100,23 @@ bool parse(int argc, char** argv, Options& o, std::string& error) {
             return true;
         };
         if (a == "--plugin") {
-            if (!value(o.plugin)) return false;
+            if (!value(o.plugin))
+                return false;
         } else if (a == "--verbose") {
             o.verbose = true;
         } else if (a == "--scene-text") {
-            if (!value(o.sceneText)) return false;
+            if (!value(o.sceneText))
+                return false;
         } else if (a == "--pov") {
-            if (!value(o.pov)) return false;
+            if (!value(o.pov))
+                return false;
         } else if (a == "--render") {
-            if (!value(o.render)) return false;
+            if (!value(o.render))
+                return false;
         } else if (a == "--size") {
             std::string v;
-            if (!value(v)) return false;
+            if (!value(v))
+                return false;
             int w = 0, h = 0;
             char x = 0, rest = 0;
             if (std::sscanf(v.c_str(), "%d%c%d%c", &w, &x, &h, &rest) != 3 ||
@@ -122,16 +127,19 @@ bool parse(int argc, char** argv, Options& o, std::string& error) {
             o.width = w;
             o.height = h;
         } else if (a == "--save") {
-            if (!value(o.save)) return false;
+            if (!value(o.save))
+                return false;
         } else if (a == "--object") {
-            if (!value(o.object)) return false;
+            if (!value(o.object))
+                return false;
         } else if (a == "--declare") {
             o.declare = true;
         } else if (a == "--page") {
             o.page = true;
         } else if (a == "--angle") {
             std::string v;
-            if (!value(v)) return false;
+            if (!value(v))
+                return false;
             char* end = nullptr;
             o.angle = std::strtod(v.c_str(), &end);
             if (end == v.c_str() || *end) {
@@ -141,7 +149,8 @@ bool parse(int argc, char** argv, Options& o, std::string& error) {
             o.hasAngle = true;
         } else if (a == "--rounds" || a == "--openings" || a == "--pages") {
             std::string v;
-            if (!value(v)) return false;
+            if (!value(v))
+                return false;
             char* end = nullptr;
             long n = std::strtol(v.c_str(), &end, 10);
             long least = a == "--pages" ? 0 : 1;
@@ -149,8 +158,9 @@ bool parse(int argc, char** argv, Options& o, std::string& error) {
                 error = a + " needs a whole number from " + std::to_string(least) + " to 1000000";
                 return false;
             }
-            (a == "--rounds" ? o.rounds : a == "--openings" ? o.openings : o.pages) =
-                static_cast<int>(n);
+            (a == "--rounds"     ? o.rounds
+             : a == "--openings" ? o.openings
+                                 : o.pages) = static_cast<int>(n);
         } else if (a == "-h" || a == "--help") {
             o.command = "help";
         } else if (a == "--version") {
@@ -352,8 +362,10 @@ int main(int argc, char** argv) {
             if (h.chosenFile.empty())
                 std::fprintf(stderr, "tessoid-host: import needs a file; nothing was imported\n");
             else if (!importableFileName(h.chosenFile))
-                std::fprintf(stderr, "tessoid-host: cannot import '%s': the name ends in neither "
-                                     ".obj nor .3ds\n", h.chosenFile.c_str());
+                std::fprintf(stderr,
+                             "tessoid-host: cannot import '%s': the name ends in neither "
+                             ".obj nor .3ds\n",
+                             h.chosenFile.c_str());
             else
                 std::fprintf(stderr, "tessoid-host: nothing was imported from '%s'\n",
                              h.chosenFile.c_str());

@@ -15,7 +15,7 @@ namespace {
 
 PluginHost* activeHost = nullptr;
 
-constexpr int32_t HOST_DIALOG_VALUE = 7;  // what the host stores at offset 272 of record 1
+constexpr int32_t HOST_DIALOG_VALUE = 7; // what the host stores at offset 272 of record 1
 constexpr int32_t SCRATCH_DIALOG_VALUE = 8;
 constexpr size_t PLUGIN_PATH_BUFFER = 512;
 constexpr int32_t SETTING_GROUP_UPDATES = 111;
@@ -36,7 +36,9 @@ int32_t TESSOID_STDCALL slotGetCurrentObject(HostHandle* out) {
     return 0;
 }
 // A refused call answers as a failing host would, touching nothing.
-bool refused(Service service) { return ActiveHost()->faults.refuses(service); }
+bool refused(Service service) {
+    return ActiveHost()->faults.refuses(service);
+}
 
 int32_t TESSOID_STDCALL slotCreateObject(int32_t kind, const void* typeOrSpec, HostHandle* out) {
     if (refused(Service::CreateObject)) {
@@ -106,8 +108,7 @@ int32_t TESSOID_STDCALL slotGetFileName(int32_t dialogValue, char* buffer) {
     return ActiveHost()->serviceGetFileName(dialogValue, buffer);
 }
 
-template <typename Record>
-std::unique_ptr<Record> newRecord(uint32_t size, int32_t version) {
+template <typename Record> std::unique_ptr<Record> newRecord(uint32_t size, int32_t version) {
     auto record = std::make_unique<Record>();
     std::memset(record.get(), 0, sizeof(Record));
     record->header.size = size;
@@ -129,8 +130,7 @@ bool fieldText(const char* field, size_t size, std::string& out) {
     return true;
 }
 
-template <size_t Size>
-bool extensionHeaderOk(const void* extension, int32_t version) {
+template <size_t Size> bool extensionHeaderOk(const void* extension, int32_t version) {
     int32_t header[2];
     std::memcpy(header, extension, sizeof(header));
     return header[0] == static_cast<int32_t>(Size) && header[1] == version;
@@ -138,9 +138,13 @@ bool extensionHeaderOk(const void* extension, int32_t version) {
 
 } // namespace
 
-PluginHost* ActiveHost() { return activeHost; }
+PluginHost* ActiveHost() {
+    return activeHost;
+}
 
-PluginHost::PluginHost() { activeHost = this; }
+PluginHost::PluginHost() {
+    activeHost = this;
+}
 
 PluginHost::~PluginHost() {
     for (SceneObject* object : scene_.objects())
@@ -176,8 +180,8 @@ bool PluginHost::attach(GetDLLInfoFn getInfo, GetInterfaceFunctionsFn getInterfa
         return false;
     }
     if (info_->version != PLUGIN_INFO_VERSION || info_->interfaceCount != INTERFACE_COUNT) {
-        error_ = "unexpected information record (version " + std::to_string(info_->version) +
-                 ", " + std::to_string(info_->interfaceCount) + " interfaces)";
+        error_ = "unexpected information record (version " + std::to_string(info_->version) + ", " +
+                 std::to_string(info_->interfaceCount) + " interfaces)";
         return false;
     }
 
@@ -258,7 +262,7 @@ int32_t PluginHost::serviceCreateObject(int32_t kind, const void* typeOrSpec, Ho
             return fail("CreateObject: the type has no Create or TakePendingMesh slot");
         void* object = objectType_->create(objectType_.get());
         if (!object)
-            return 2;  // the type declined (the user cancelled)
+            return 2; // the type declined (the user cancelled)
         objectType_->takePendingMesh(object);
         SceneObject& created = scene_.add(kind, nextObjectName());
         created.pluginObject = object;
@@ -270,12 +274,23 @@ int32_t PluginHost::serviceCreateObject(int32_t kind, const void* typeOrSpec, Ho
         return createLibraryItem(typeOrSpec, out);
     std::string base;
     switch (kind) {
-    case KIND_CAMERA: base = "Camera"; break;
-    case KIND_LIGHT: base = "Light"; break;
-    case KIND_GROUP: base = "Group"; break;
-    case KIND_POLYGON_MESH: base = "Mesh"; break;
-    case KIND_CONTAINER: base = "Container"; break;
-    default: return fail("CreateObject: kind " + std::to_string(kind) + " is not creatable");
+    case KIND_CAMERA:
+        base = "Camera";
+        break;
+    case KIND_LIGHT:
+        base = "Light";
+        break;
+    case KIND_GROUP:
+        base = "Group";
+        break;
+    case KIND_POLYGON_MESH:
+        base = "Mesh";
+        break;
+    case KIND_CONTAINER:
+        base = "Container";
+        break;
+    default:
+        return fail("CreateObject: kind " + std::to_string(kind) + " is not creatable");
     }
     if (typeOrSpec)
         return fail("CreateObject: kind " + std::to_string(kind) + " takes no type identifier");
@@ -326,16 +341,15 @@ int32_t PluginHost::serviceGetObjectInfo(HostHandle handle, HostObjectRecord* re
         std::memcpy(static_cast<uint8_t*>(base.extension2) + 8, object->extension2.data() + 8,
                     EXTENSION2_SIZE - 8);
     }
-    if (base.extension3 && !extensionHeaderOk<EXTENSION3_SIZE>(base.extension3,
-                                                               EXTENSION3_VERSION))
+    if (base.extension3 && !extensionHeaderOk<EXTENSION3_SIZE>(base.extension3, EXTENSION3_VERSION))
         return fail("GetObjectInfo: extension record 3 not prepared");
     return 0;
 }
 
 int32_t PluginHost::serviceSetObjectInfo(HostHandle handle, HostObjectRecord* record,
                                          uint32_t mask) {
-    constexpr uint32_t known = MASK_NAME | MASK_TEXTURE_NAME | MASK_LIBRARY_ITEM |
-                               MASK_KIND_PROPERTIES;
+    constexpr uint32_t known =
+        MASK_NAME | MASK_TEXTURE_NAME | MASK_LIBRARY_ITEM | MASK_KIND_PROPERTIES;
     if (!record)
         return fail("SetObjectInfo: null record");
     if (mask == 0 || (mask & ~known))
@@ -434,7 +448,7 @@ int32_t PluginHost::serviceAskFileName(int32_t dialogValue, char* buffer, int32_
     buffer[0] = '\0';
     fileAsked_ = false;
     if (chosenFile.empty())
-        return 1;  // the user cancelled
+        return 1; // the user cancelled
     if (chosenFile.size() >= PLUGIN_PATH_BUFFER) {
         std::fprintf(stderr, "tessoid-host: path longer than %zu characters: not offered\n",
                      PLUGIN_PATH_BUFFER - 1);
@@ -448,7 +462,7 @@ int32_t PluginHost::serviceGetFileName(int32_t dialogValue, char* buffer) {
     if (!buffer)
         return fail("GetFileName: null buffer");
     if (dialogValue == SCRATCH_DIALOG_VALUE)
-        return 0;  // a query the host answers by leaving the buffer as it is
+        return 0; // a query the host answers by leaving the buffer as it is
     if (dialogValue != HOST_DIALOG_VALUE || !fileAsked_)
         return fail("GetFileName: no file was chosen through AskFileName");
     std::memcpy(buffer, chosenFile.c_str(), chosenFile.size() + 1);

@@ -22,13 +22,13 @@ using GetInterfaceFunctionsFn = int32_t (*)(int32_t, void*);
 // What a complete scene file changes in the scene text: the pigment of each image map
 // (the whole pigment line) and each camera. Empty functions keep the scene text's own.
 struct SceneTextHooks {
-    std::function<std::string(const SceneObject& material, const std::string& picture,
-                              bool once)> imagePigment;
+    std::function<std::string(const SceneObject& material, const std::string& picture, bool once)>
+        imagePigment;
     std::function<std::string(const SceneObject& camera)> camera;
 };
 
 class PluginHost {
-public:
+  public:
     PluginHost();
     ~PluginHost();
     PluginHost(const PluginHost&) = delete;
@@ -52,8 +52,8 @@ public:
     std::string chosenFile;
 
     // Host-side record of what the plug-in did.
-    std::vector<std::string> misuses;  // every service call that broke the contract
-    std::vector<int32_t> hostStates;   // SetHostState calls in order
+    std::vector<std::string> misuses; // every service call that broke the contract
+    std::vector<int32_t> hostStates;  // SetHostState calls in order
     int32_t setting111 = 1;
     HostHandle importResult = 0;
     int finishMaterialsCalls = 0;
@@ -91,13 +91,13 @@ public:
     int32_t serviceAskFileName(int32_t dialogValue, char* buffer, int32_t mode);
     int32_t serviceGetFileName(int32_t dialogValue, char* buffer);
 
-    int32_t fail(const std::string& what);  // records a misuse, returns 1
+    int32_t fail(const std::string& what); // records a misuse, returns 1
 
     int32_t createLibraryItem(const void* spec, HostHandle* out);
     void fillPolygonMeshRecord(SceneObject& object, uint8_t* extension1);
     bool materialDefined(const std::string& name);
 
-private:
+  private:
     void destroyPluginObject(SceneObject& object);
     std::string nextObjectName();
 

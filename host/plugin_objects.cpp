@@ -23,9 +23,11 @@ struct DrawContext {
     std::vector<int32_t> normalFaces, uvFaces;
 };
 
-DrawContext* drawing = nullptr;  // the two per-triangle functions get no context
+DrawContext* drawing = nullptr; // the two per-triangle functions get no context
 
-bool indexOk(int32_t index, int32_t count) { return index >= 0 && index < count; }
+bool indexOk(int32_t index, int32_t count) {
+    return index >= 0 && index < count;
+}
 
 int32_t TESSOID_STDCALL builderDeclareCounts(void* ctx, int32_t v, int32_t e, int32_t n,
                                              int32_t uv) {
@@ -79,8 +81,7 @@ int32_t TESSOID_STDCALL builderAddTriangle(void* ctx, int32_t a, int32_t b, int3
     auto* d = static_cast<DrawContext*>(ctx);
     if (!d->began || !outId)
         return ActiveHost()->fail("AddTriangle: before BeginMesh or null id pointer");
-    if (!indexOk(a, d->vertexCount) || !indexOk(b, d->vertexCount) ||
-        !indexOk(c, d->vertexCount))
+    if (!indexOk(a, d->vertexCount) || !indexOk(b, d->vertexCount) || !indexOk(c, d->vertexCount))
         return ActiveHost()->fail("AddTriangle: index outside the vertices");
     *outId = static_cast<int32_t>(d->mesh->faces.size() / 3);
     d->mesh->faces.insert(d->mesh->faces.end(), {a, b, c});
@@ -89,8 +90,8 @@ int32_t TESSOID_STDCALL builderAddTriangle(void* ctx, int32_t a, int32_t b, int3
 int32_t setTriangleIndices(int32_t id, int32_t a, int32_t b, int32_t c, int32_t count,
                            std::vector<int32_t>& into, const char* what) {
     DrawContext* d = drawing;
-    if (id < 0 || static_cast<size_t>(id) >= d->mesh->faces.size() / 3 ||
-        !indexOk(a, count) || !indexOk(b, count) || !indexOk(c, count))
+    if (id < 0 || static_cast<size_t>(id) >= d->mesh->faces.size() / 3 || !indexOk(a, count) ||
+        !indexOk(b, count) || !indexOk(c, count))
         return ActiveHost()->fail(std::string(what) + ": bad triangle id or index");
     into.insert(into.end(), {id, a, b, c});
     return 0;
@@ -116,8 +117,7 @@ int32_t TESSOID_STDCALL builderEmitTriangle(void* ctx, const TriangleRecord* t) 
         m.vertices.insert(m.vertices.end(), t->positions + 3 * corner,
                           t->positions + 3 * corner + 3);
         if (t->contents & TRIANGLE_HAS_NORMALS)
-            m.normals.insert(m.normals.end(), t->normals + 3 * corner,
-                             t->normals + 3 * corner + 3);
+            m.normals.insert(m.normals.end(), t->normals + 3 * corner, t->normals + 3 * corner + 3);
         if (t->contents & TRIANGLE_HAS_UVS)
             m.uvs.insert(m.uvs.end(), t->uvs + 3 * corner, t->uvs + 3 * corner + 3);
     }
@@ -130,7 +130,7 @@ struct StreamBuffer {
     std::vector<uint8_t> bytes;
     size_t readPos = 0;
     bool shortRead = false;
-    bool refused = false;  // the hostile host refused one of the calls
+    bool refused = false; // the hostile host refused one of the calls
 };
 
 int32_t TESSOID_STDCALL streamWrite(int32_t cookie, void* buffer, int32_t count) {
@@ -152,7 +152,7 @@ int32_t TESSOID_STDCALL streamRead(int32_t cookie, void* buffer, int32_t count) 
         return ActiveHost()->fail("stream read: bad cookie, count or buffer");
     if (ActiveHost()->faults.refuses(Service::StreamRead)) {
         s->refused = true;
-        return -1;  // the buffer is left as it was
+        return -1; // the buffer is left as it was
     }
     size_t available = s->bytes.size() - s->readPos;
     size_t n = std::min<size_t>(available, static_cast<size_t>(count));
@@ -165,7 +165,9 @@ int32_t TESSOID_STDCALL streamRead(int32_t cookie, void* buffer, int32_t count) 
     return static_cast<int32_t>(n);
 }
 
-int32_t cookieOf(void* p) { return static_cast<int32_t>(reinterpret_cast<uintptr_t>(p)); }
+int32_t cookieOf(void* p) {
+    return static_cast<int32_t>(reinterpret_cast<uintptr_t>(p));
+}
 
 constexpr char SCENE_MAGIC[4] = {'T', 'S', 'C', 'N'};
 constexpr uint32_t SCENE_FORMAT = 1;
@@ -211,8 +213,8 @@ bool PluginHost::draw(HostHandle handle, bool emitTriangles, MeshData& out) {
     objectType_->buildMesh(object->pluginObject, 0, &builder);
     drawing = nullptr;
     if (context.began && static_cast<size_t>(context.faceCount) != out.faces.size() / 3)
-        fail("BuildMesh: BeginMesh announced " + std::to_string(context.faceCount) +
-             " faces, " + std::to_string(out.faces.size() / 3) + " came");
+        fail("BuildMesh: BeginMesh announced " + std::to_string(context.faceCount) + " faces, " +
+             std::to_string(out.faces.size() / 3) + " came");
     return misuses.size() == misusesBefore;
 }
 
@@ -244,7 +246,8 @@ bool PluginHost::saveScene(const std::string& path) {
     }
     errno = 0;
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    out.write(reinterpret_cast<const char*>(file.data()),
+              static_cast<std::streamsize>(file.size()));
     out.close();
     if (!out) {
         error_ = "cannot write " + path + ": " + (errno ? std::strerror(errno) : "write failed");

@@ -25,20 +25,32 @@ namespace {
 
 constexpr double PI = 3.14159265358979323846;
 
-Point3 operator-(Point3 a, Point3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Point3 operator+(Point3 a, Point3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Point3 operator*(Point3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double dot(Point3 a, Point3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Point3 operator-(Point3 a, Point3 b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Point3 operator+(Point3 a, Point3 b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Point3 operator*(Point3 a, double s) {
+    return {a.x * s, a.y * s, a.z * s};
+}
+double dot(Point3 a, Point3 b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 Point3 cross(Point3 a, Point3 b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-double length(Point3 a) { return std::sqrt(dot(a, a)); }
+double length(Point3 a) {
+    return std::sqrt(dot(a, a));
+}
 Point3 normalized(Point3 a) {
     double l = length(a);
     return l > 0 ? a * (1 / l) : a;
 }
 
-std::string vec(Point3 p) { return sceneVector(p.x, p.y, p.z); }
+std::string vec(Point3 p) {
+    return sceneVector(p.x, p.y, p.z);
+}
 
 std::string lower(std::string s) {
     for (char& c : s)
@@ -112,8 +124,8 @@ Point3 materialColour(Scene& scene, const SceneObject& material) {
 ViewCamera cameraOf(const SceneObject& o) {
     ViewCamera c;
     c.location = {o.position[0], o.position[1], o.position[2]};
-    c.lookAt = o.hasTarget ? Point3{o.target[0], o.target[1], o.target[2]}
-                           : c.location + Point3{0, 1, 0};
+    c.lookAt =
+        o.hasTarget ? Point3{o.target[0], o.target[1], o.target[2]} : c.location + Point3{0, 1, 0};
     double fov = extDouble(o.extension1, CAMERA_FIELD_OF_VIEW - KIND_VALUES);
     c.angle = fov > 0 && fov < 180 ? fov : 0;
     return c;
@@ -200,8 +212,8 @@ PictureFile ResolvePicture(const std::string& folder, const std::string& name) {
         found = dir / name;
     } else {
         // The model's tool wrote the name in its own case; the disk may hold another.
-        std::string base = name.substr(name.find_last_of("/\\") == std::string::npos
-                                           ? 0 : name.find_last_of("/\\") + 1);
+        std::string base = name.substr(
+            name.find_last_of("/\\") == std::string::npos ? 0 : name.find_last_of("/\\") + 1);
         const std::string wanted = lower(base);
         fs::directory_iterator it(dir, error), end;
         for (; !error && it != end; it.increment(error))
@@ -224,9 +236,10 @@ void WriteSceneFile(PluginHost& host, const SceneFileOptions& options, std::ostr
     Scene& scene = host.scene();
     const std::string folder =
         options.modelFile.empty() ? "" : fs::path(options.modelFile).parent_path().string();
-    const std::string beside = options.modelFile.empty()
-        ? "in the current folder"
-        : "beside '" + fs::path(options.modelFile).filename().string() + "'";
+    const std::string beside =
+        options.modelFile.empty()
+            ? "in the current folder"
+            : "beside '" + fs::path(options.modelFile).filename().string() + "'";
 
     SceneTextHooks hooks;
     hooks.imagePigment = [&](const SceneObject& material, const std::string& name, bool once) {
@@ -235,9 +248,8 @@ void WriteSceneFile(PluginHost& host, const SceneFileOptions& options, std::ostr
             return "  pigment { uv_mapping image_map { " + picture.keyword + " " +
                    stringLiteral(picture.path) + (once ? " once" : "") + " } }\n";
         warnings.push_back("picture '" + name + "' for material '" + material.name + "' " +
-                           (picture.path.empty()
-                                ? "not found " + beside
-                                : "is in a format the ray tracer cannot read") +
+                           (picture.path.empty() ? "not found " + beside
+                                                 : "is in a format the ray tracer cannot read") +
                            "; using its colour");
         return "  pigment { color rgb " + vec(materialColour(scene, material)) + " }\n";
     };

@@ -17,7 +17,7 @@ struct Point3 {
 
 struct ViewCamera {
     Point3 location, lookAt;
-    double angle = 0;  // horizontal field of view in degrees; 0 or less: the renderer's own
+    double angle = 0; // horizontal field of view in degrees; 0 or less: the renderer's own
 };
 
 // The renderer's camera for a view given in the model's Z-up, right-handed frame. The
@@ -34,8 +34,8 @@ ViewCamera FrameVertices(const std::vector<double>& vertices, double aspect);
 
 // A picture an image map names, as found in the model's folder.
 struct PictureFile {
-    std::string path;     // the file on disk; empty when not found
-    std::string keyword;  // the renderer's reader for it; empty when it has none
+    std::string path;    // the file on disk; empty when not found
+    std::string keyword; // the renderer's reader for it; empty when it has none
 };
 
 // Looks for `name` in `folder`, its letters in any case, and tells its format by its
@@ -43,8 +43,8 @@ struct PictureFile {
 PictureFile ResolvePicture(const std::string& folder, const std::string& name);
 
 struct SceneFileOptions {
-    std::string modelFile;  // image maps are looked for beside it; empty: the current folder
-    double aspect = 4.0 / 3.0;  // of the picture the framed camera is made for
+    std::string modelFile;     // image maps are looked for beside it; empty: the current folder
+    double aspect = 4.0 / 3.0; // of the picture the framed camera is made for
 };
 
 // Writes the whole scene file. Each picture that cannot be used becomes its material's

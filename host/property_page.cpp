@@ -31,8 +31,11 @@ bool ShowPropertyPage(PluginHost& host, HostHandle handle, bool setAngle, double
     }
     standin::Send(window, WM_PAINT, 0, 0);
     PrintPropertyPage(
-        host, *object, [&](int id) { return standin::WindowText(standin::FindControl(window, id)); },
-        [&](int id) { return standin::CheckState(standin::FindControl(window, id)) == BST_CHECKED; },
+        host, *object,
+        [&](int id) { return standin::WindowText(standin::FindControl(window, id)); },
+        [&](int id) {
+            return standin::CheckState(standin::FindControl(window, id)) == BST_CHECKED;
+        },
         out);
     DestroyWindow(window);
     DestroyWindow(panel);

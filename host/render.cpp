@@ -30,13 +30,23 @@ namespace {
 #if defined(_WIN32)
 const char PATH_SEPARATOR = ';';
 const char CHANGE_FOLDER[] = "cd /d ";
-std::string shellQuoted(const std::string& s) { return "\"" + s + "\""; }
-FILE* openPipe(const char* command) { return _popen(command, "r"); }
-int closePipe(FILE* pipe) { return _pclose(pipe); }
+std::string shellQuoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
+FILE* openPipe(const char* command) {
+    return _popen(command, "r");
+}
+int closePipe(FILE* pipe) {
+    return _pclose(pipe);
+}
 #else
 const char CHANGE_FOLDER[] = "cd ";
-FILE* openPipe(const char* command) { return popen(command, "r"); }
-int closePipe(FILE* pipe) { return pclose(pipe); }
+FILE* openPipe(const char* command) {
+    return popen(command, "r");
+}
+int closePipe(FILE* pipe) {
+    return pclose(pipe);
+}
 const char PATH_SEPARATOR = ':';
 std::string shellQuoted(const std::string& s) {
     std::string q = "'";
@@ -103,8 +113,8 @@ bool RenderScene(const RenderJob& job, std::string& error) {
     fs::remove(picture, ignored);
     // From the picture's folder: the renderer's file restrictions allow writing there.
     std::string command = CHANGE_FOLDER + shellQuoted(picture.parent_path().string()) + " && " +
-                          shellQuoted(program) + " " + shellQuoted("+I" + scene.string()) +
-                          " " + shellQuoted("+O" + picture.filename().string()) + " +W" +
+                          shellQuoted(program) + " " + shellQuoted("+I" + scene.string()) + " " +
+                          shellQuoted("+O" + picture.filename().string()) + " +W" +
                           std::to_string(job.width) + " +H" + std::to_string(job.height) +
                           " +FN +A0.3 -D -P 2>&1";
     FILE* pipe = openPipe(command.c_str());

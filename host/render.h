@@ -11,7 +11,7 @@ std::string RayTracerName();
 std::string FindProgram(const std::string& name);
 
 struct RenderJob {
-    std::string scene, picture;  // the scene file and the PNG to write
+    std::string scene, picture; // the scene file and the PNG to write
     int width = 640, height = 480;
 };
 
@@ -22,9 +22,9 @@ bool RenderScene(const RenderJob& job, std::string& error);
 class PluginHost;
 
 struct ExportRequest {
-    std::string sceneFile;  // where the scene file goes; empty: beside the picture, removed after
-    std::string picture;    // the PNG to render; empty: only the scene file
-    std::string modelFile;  // the file the scene came from, whose folder holds its pictures
+    std::string sceneFile; // where the scene file goes; empty: beside the picture, removed after
+    std::string picture;   // the PNG to render; empty: only the scene file
+    std::string modelFile; // the file the scene came from, whose folder holds its pictures
     int width = 640, height = 480;
 };
 

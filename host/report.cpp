@@ -32,32 +32,58 @@ std::string hex(const uint8_t* bytes, size_t n) {
 
 const char* kindName(int32_t kind) {
     switch (kind) {
-    case KIND_CONTAINER: return "container";
-    case KIND_CAMERA: return "camera";
-    case KIND_LIGHT: return "light";
-    case KIND_LIBRARY_ITEM: return "library item";
-    case KIND_GROUP: return "group";
-    case KIND_PLUGIN_OBJECT: return "mesh object";
-    case KIND_POLYGON_MESH: return "polygon mesh";
-    case KIND_BOX: return "box";
-    case KIND_SPHERE: return "sphere";
-    case KIND_CYLINDER: return "cylinder";
-    case KIND_SWEEP: return "sweep";
-    case KIND_LATHE: return "lathe";
-    case KIND_GLYPH: return "glyph";
-    case KIND_PATCH_MESH: return "patch mesh";
-    case KIND_CONE: return "cone";
-    case KIND_TORUS: return "torus";
-    case KIND_SPOT_LIGHT: return "spot light";
-    case KIND_AREA_LIGHT: return "area light";
-    case KIND_PLANE: return "plane";
-    case KIND_DISC: return "disc";
-    case KIND_TRIANGLE_MESH: return "triangle mesh";
-    case KIND_REFERENCE: return "reference";
-    case KIND_BLOB: return "blob";
-    case KIND_SUPERQUADRIC: return "superquadric";
-    case KIND_COUNTED_MESH: return "counted mesh";
-    default: return "object";
+    case KIND_CONTAINER:
+        return "container";
+    case KIND_CAMERA:
+        return "camera";
+    case KIND_LIGHT:
+        return "light";
+    case KIND_LIBRARY_ITEM:
+        return "library item";
+    case KIND_GROUP:
+        return "group";
+    case KIND_PLUGIN_OBJECT:
+        return "mesh object";
+    case KIND_POLYGON_MESH:
+        return "polygon mesh";
+    case KIND_BOX:
+        return "box";
+    case KIND_SPHERE:
+        return "sphere";
+    case KIND_CYLINDER:
+        return "cylinder";
+    case KIND_SWEEP:
+        return "sweep";
+    case KIND_LATHE:
+        return "lathe";
+    case KIND_GLYPH:
+        return "glyph";
+    case KIND_PATCH_MESH:
+        return "patch mesh";
+    case KIND_CONE:
+        return "cone";
+    case KIND_TORUS:
+        return "torus";
+    case KIND_SPOT_LIGHT:
+        return "spot light";
+    case KIND_AREA_LIGHT:
+        return "area light";
+    case KIND_PLANE:
+        return "plane";
+    case KIND_DISC:
+        return "disc";
+    case KIND_TRIANGLE_MESH:
+        return "triangle mesh";
+    case KIND_REFERENCE:
+        return "reference";
+    case KIND_BLOB:
+        return "blob";
+    case KIND_SUPERQUADRIC:
+        return "superquadric";
+    case KIND_COUNTED_MESH:
+        return "counted mesh";
+    default:
+        return "object";
     }
 }
 
@@ -92,8 +118,8 @@ void printMaterial(Scene& scene, const SceneObject& material, std::ostream& out)
         out << "  colour " << triple(extDouble(e, 20), extDouble(e, 28), extDouble(e, 36));
         if (extDouble(e, 44) != 0 || extDouble(e, 52) != 0)
             out << " transparency " << extDouble(e, 44) << "/" << extDouble(e, 52);
-    } else if (SceneObject* image = pigment ? itemChild(scene, *pigment, ITEM_IMAGE_MAP)
-                                            : nullptr) {
+    } else if (SceneObject* image =
+                   pigment ? itemChild(scene, *pigment, ITEM_IMAGE_MAP) : nullptr) {
         const char* file = reinterpret_cast<const char*>(image->extension2.data()) +
                            (IMAGE_FILE_NAME - ITEM_VALUES);
         int32_t type;
@@ -114,11 +140,10 @@ void printObject(PluginHost& host, SceneObject& object, int depth, std::ostream&
         MeshData mesh;
         host.draw(object.handle, false, mesh);
         int32_t counts[2] = {0, 0};
-        host.objectType().enumVerticesAndEdges(object.pluginObject, counts, countVertex,
-                                               countEdge);
-        out << "  vertices " << counts[0] << "  triangles " << mesh.faces.size() / 3
-            << "  edges " << counts[1] << "  normals " << (mesh.normals.empty() ? "no" : "yes")
-            << "  uvs " << (mesh.uvs.empty() ? "no" : "yes");
+        host.objectType().enumVerticesAndEdges(object.pluginObject, counts, countVertex, countEdge);
+        out << "  vertices " << counts[0] << "  triangles " << mesh.faces.size() / 3 << "  edges "
+            << counts[1] << "  normals " << (mesh.normals.empty() ? "no" : "yes") << "  uvs "
+            << (mesh.uvs.empty() ? "no" : "yes");
     } else if (object.kind == KIND_POLYGON_MESH) {
         out << "  vertices " << object.mesh.vertices.size() / 3 << "  faces "
             << object.mesh.faces.size() / 3;
@@ -127,7 +152,8 @@ void printObject(PluginHost& host, SceneObject& object, int depth, std::ostream&
     } else if (object.kind == KIND_CAMERA) {
         out << "  at " << triple(object.position[0], object.position[1], object.position[2])
             << "  looking at " << triple(object.target[0], object.target[1], object.target[2])
-            << "  field of view " << extDouble(object.extension1, CAMERA_FIELD_OF_VIEW - KIND_VALUES);
+            << "  field of view "
+            << extDouble(object.extension1, CAMERA_FIELD_OF_VIEW - KIND_VALUES);
     } else if (object.kind == KIND_LIGHT) {
         const auto& e = object.extension1;
         if (object.hasPosition)
@@ -166,8 +192,7 @@ void PrintPluginInfo(PluginHost& host, std::ostream& out) {
     out << "file filter  " << fieldText(files.filter, sizeof(files.filter)) << "\n"
         << "pattern      " << fieldText(files.defaultPattern, sizeof(files.defaultPattern)) << "\n";
     ImporterInterface& importer = host.importer();
-    out << "command      " << fieldText(importer.commandName, sizeof(importer.commandName))
-        << "\n";
+    out << "command      " << fieldText(importer.commandName, sizeof(importer.commandName)) << "\n";
     ObjectTypeInterface& type = host.objectType();
     out << "object type  " << fieldText(type.typeName, sizeof(type.typeName)) << ", names "
         << fieldText(type.nameTemplate, sizeof(type.nameTemplate)) << ", flags 0x" << std::hex

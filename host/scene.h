@@ -18,11 +18,11 @@ using tessoid::HostHandle;
 
 // Geometry a polygon-mesh object (kind 31) or a drawn plug-in object holds.
 struct MeshData {
-    std::vector<double> vertices;  // x, y, z triples
-    std::vector<int32_t> faces;    // index triples
+    std::vector<double> vertices; // x, y, z triples
+    std::vector<int32_t> faces;   // index triples
     std::vector<double> normals;
-    std::vector<double> uvs;       // u, v, w triples
-    std::vector<int32_t> edges;    // index pairs
+    std::vector<double> uvs;    // u, v, w triples
+    std::vector<int32_t> edges; // index pairs
 };
 
 struct SceneObject {
@@ -57,19 +57,19 @@ struct SceneObject {
 };
 
 class Scene {
-public:
+  public:
     SceneObject& add(int32_t kind, std::string name);
     SceneObject* find(HostHandle handle);
     SceneObject* findByName(const std::string& name);
     // Removes the object and its place in its parent; children become top-level.
     std::unique_ptr<SceneObject> remove(HostHandle handle);
-    std::vector<SceneObject*> objects();       // in creation order
-    std::vector<SceneObject*> topLevel();      // objects without a parent
+    std::vector<SceneObject*> objects();  // in creation order
+    std::vector<SceneObject*> topLevel(); // objects without a parent
     size_t size() const { return objects_.size(); }
 
     HostHandle current = 0;
 
-private:
+  private:
     std::map<HostHandle, std::unique_ptr<SceneObject>> objects_; // creation order
     // find() runs for every builder call of an import: a hash lookup, not a tree walk,
     // and the builder's calls come in long runs on one object.

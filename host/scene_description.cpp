@@ -26,11 +26,11 @@ constexpr size_t MAX_NAME = 63;
 struct KindInfo {
     const char* name;
     int32_t code;
-    std::vector<const char*> fields;  // besides the common ones
+    std::vector<const char*> fields; // besides the common ones
 };
 
-const std::vector<const char*> LIGHT_FIELDS = {"color", "radius", "attenuation", "attenuated",
-                                               "volumetric", "shadows"};
+const std::vector<const char*> LIGHT_FIELDS = {"color",      "radius",     "attenuation",
+                                               "attenuated", "volumetric", "shadows"};
 const std::vector<const char*> PROFILE_FIELDS = {"points", "curve", "uv_steps"};
 
 std::vector<const char*> plus(std::vector<const char*> a, const std::vector<const char*>& b) {
@@ -66,9 +66,11 @@ const std::vector<KindInfo>& kinds() {
     return all;
 }
 
-const std::map<std::string, int> SOLID_BUTTON = {{"tetrahedron", 1013}, {"cube", 1014},
-                                                  {"octahedron", 1015}, {"dodecahedron", 1016},
-                                                  {"icosahedron", 1017}};
+const std::map<std::string, int> SOLID_BUTTON = {{"tetrahedron", 1013},
+                                                 {"cube", 1014},
+                                                 {"octahedron", 1015},
+                                                 {"dodecahedron", 1016},
+                                                 {"icosahedron", 1017}};
 
 // A fault in the description, reported with the object it was found in.
 struct DescriptionError {
@@ -116,20 +118,23 @@ int32_t enumOrCode(const json& value, const std::vector<std::string>& names, int
     bad(where, "unknown value \"" + text + "\"");
 }
 
-int32_t flag(const json& value) { return value.get<bool>() ? 1 : 0; }
+int32_t flag(const json& value) {
+    return value.get<bool>() ? 1 : 0;
+}
 
 class Builder {
-public:
+  public:
     Builder(PluginHost& host, DialogRobot& robot) : host_(host), robot_(robot) {}
 
     void build(const json& root, const std::string& currentName, DescribedScene& out);
 
-private:
+  private:
     SceneObject& object(const json& o, HostHandle parent);
     SceneObject& create(int32_t kind, const std::string& name, const json& o);
     void fields(SceneObject& object, const json& o, const std::string& where);
     void lightFields(SceneObject& object, const json& o, const std::string& where);
-    void profileFields(SceneObject& object, ShapeData& shape, const json& o, const std::string& where);
+    void profileFields(SceneObject& object, ShapeData& shape, const json& o,
+                       const std::string& where);
 
     PluginHost& host_;
     DialogRobot& robot_;
@@ -275,9 +280,9 @@ void Builder::lightFields(SceneObject& object, const json& o, const std::string&
 void Builder::profileFields(SceneObject& object, ShapeData& shape, const json& o,
                             const std::string& where) {
     if (o.contains("curve"))
-        PutExtensionField(object, OFFSET_PROFILE_CURVE,
-                          enumOrCode(o["curve"], {"linear", "spline", "cubic", "bezier"}, 1,
-                                     where + ".curve"));
+        PutExtensionField(
+            object, OFFSET_PROFILE_CURVE,
+            enumOrCode(o["curve"], {"linear", "spline", "cubic", "bezier"}, 1, where + ".curve"));
     else
         PutExtensionField(object, OFFSET_PROFILE_CURVE, int32_t{1});
     PutExtensionField(object, OFFSET_PROFILE_UV_STEPS, o.value("uv_steps", int32_t{8}));

@@ -88,8 +88,8 @@
 namespace host {
 
 struct DescribedScene {
-    std::map<std::string, HostHandle> objects;  // every described object by name
-    HostHandle current = 0;                     // also made the scene's current object
+    std::map<std::string, HostHandle> objects; // every described object by name
+    HostHandle current = 0;                    // also made the scene's current object
 };
 
 // Builds the described objects into the host's scene and makes the chosen one
@@ -97,8 +97,7 @@ struct DescribedScene {
 // robot answers the dialogs of "tessoid" objects. False with `error` on a bad
 // description; objects built before the fault stay in the scene.
 bool BuildSceneDescription(PluginHost& host, DialogRobot& robot, const std::string& json,
-                           const std::string& currentName, DescribedScene& out,
-                           std::string& error);
+                           const std::string& currentName, DescribedScene& out, std::string& error);
 bool LoadSceneDescription(PluginHost& host, DialogRobot& robot, const std::string& path,
                           const std::string& currentName, DescribedScene& out, std::string& error);
 

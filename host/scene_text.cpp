@@ -23,18 +23,22 @@ int32_t TESSOID_STDCALL textAppend(int32_t cookie, const char* text) {
     return 0;
 }
 
-int32_t cookieOf(void* p) { return static_cast<int32_t>(reinterpret_cast<uintptr_t>(p)); }
+int32_t cookieOf(void* p) {
+    return static_cast<int32_t>(reinterpret_cast<uintptr_t>(p));
+}
 
 // Scene-text identifiers must not clash with the language's keywords.
-std::string identifier(const std::string& name) { return "T_" + name; }
+std::string identifier(const std::string& name) {
+    return "T_" + name;
+}
 
 const char* imageKeyword(const SceneObject& image) {
     static const char* byType[] = {"gif", "tga", "iff", "ppm", "pgm", "png"};
     int32_t type = extInt(image.extension2, IMAGE_TYPE - ITEM_VALUES);
     if (type >= 0 && type <= 5)
         return byType[type];
-    const char* file = reinterpret_cast<const char*>(image.extension2.data()) +
-                       (IMAGE_FILE_NAME - ITEM_VALUES);
+    const char* file =
+        reinterpret_cast<const char*>(image.extension2.data()) + (IMAGE_FILE_NAME - ITEM_VALUES);
     const char* dot = std::strrchr(file, '.');
     if (dot && (!strcasecmp(dot, ".jpg") || !strcasecmp(dot, ".jpeg")))
         return "jpeg";
@@ -51,7 +55,8 @@ void writeTexture(Scene& scene, const SceneObject& material, const SceneTextHook
     const SceneObject* colour = pigment ? childOfType(scene, *pigment, ITEM_SOLID_COLOUR) : nullptr;
     const SceneObject* image = pigment ? childOfType(scene, *pigment, ITEM_IMAGE_MAP) : nullptr;
     const SceneObject* finish = standard ? childOfType(scene, *standard, ITEM_FINISH) : nullptr;
-    const SceneObject* ambient = finish ? childOfType(scene, *finish, ITEM_AMBIENT_COLOUR) : nullptr;
+    const SceneObject* ambient =
+        finish ? childOfType(scene, *finish, ITEM_AMBIENT_COLOUR) : nullptr;
     if (image) {
         const char* file = reinterpret_cast<const char*>(image->extension2.data()) +
                            (IMAGE_FILE_NAME - ITEM_VALUES);
@@ -72,8 +77,8 @@ void writeTexture(Scene& scene, const SceneObject& material, const SceneTextHook
         text += "  finish { specular " + sceneNumber(extDouble(finish->extension2, 44));
         if (ambient)
             text += " ambient rgb " + sceneVector(extDouble(ambient->extension2, 20),
-                                          extDouble(ambient->extension2, 28),
-                                          extDouble(ambient->extension2, 36));
+                                                  extDouble(ambient->extension2, 28),
+                                                  extDouble(ambient->extension2, 36));
         text += " }\n";
     }
     text += "}\n";
@@ -95,7 +100,8 @@ void writePolygonMesh(const SceneObject& o, std::string& text) {
             text += "uv_vectors ";
             for (int c = 0; c < 3; ++c) {
                 size_t v = static_cast<size_t>(m.faces[f + c]);
-                text += "<" + sceneNumber(m.uvs[3 * v]) + ", " + sceneNumber(m.uvs[3 * v + 1]) + ">";
+                text +=
+                    "<" + sceneNumber(m.uvs[3 * v]) + ", " + sceneNumber(m.uvs[3 * v + 1]) + ">";
                 text += c < 2 ? ", " : " ";
             }
         }
@@ -123,7 +129,8 @@ void PluginHost::writeSceneText(std::ostream& out, bool declare, const SceneText
         if (o->kind == KIND_CAMERA && o->hasPosition && hooks.camera) {
             text += hooks.camera(*o);
         } else if (o->kind == KIND_CAMERA && o->hasPosition) {
-            text += "camera { location " + sceneVector(o->position[0], o->position[1], o->position[2]);
+            text +=
+                "camera { location " + sceneVector(o->position[0], o->position[1], o->position[2]);
             if (o->hasTarget)
                 text += " look_at " + sceneVector(o->target[0], o->target[1], o->target[2]);
             double fov = extDouble(o->extension1, CAMERA_FIELD_OF_VIEW - KIND_VALUES);
@@ -132,9 +139,9 @@ void PluginHost::writeSceneText(std::ostream& out, bool declare, const SceneText
             text += " }\n";
         } else if (o->kind == KIND_LIGHT && o->hasPosition) {
             const auto& e = o->extension1;
-            text += "light_source { " + sceneVector(o->position[0], o->position[1], o->position[2]) +
-                    " color rgb " + sceneVector(extDouble(e, 8), extDouble(e, 16), extDouble(e, 24)) +
-                    " }\n";
+            text += "light_source { " +
+                    sceneVector(o->position[0], o->position[1], o->position[2]) + " color rgb " +
+                    sceneVector(extDouble(e, 8), extDouble(e, 16), extDouble(e, 24)) + " }\n";
         } else if (o->kind == KIND_POLYGON_MESH) {
             writePolygonMesh(*o, text);
         } else if (o->pluginObject) {
@@ -154,8 +161,7 @@ void PluginHost::writeSceneText(std::ostream& out, bool declare, const SceneText
     if (declare && !meshes.empty()) {
         text += "union {\n";
         for (SceneObject* object : meshes) {
-            objectType_->writeScene(object->pluginObject, cookie, object->name.c_str(),
-                                    textAppend);
+            objectType_->writeScene(object->pluginObject, cookie, object->name.c_str(), textAppend);
             objectType_->updateFlags(object->pluginObject, ~(1 | 8), 0);
         }
         text += "}\n";

@@ -115,7 +115,7 @@ void Session::round() {
     host_.hostStates.clear();
     ClearDiagnostics();
 #if !defined(_WIN32)
-    engine::ClearTrace();  // the engine stand-in's call record, kept for tests
+    engine::ClearTrace(); // the engine stand-in's call record, kept for tests
 #endif
 }
 

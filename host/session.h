@@ -15,16 +15,16 @@
 namespace host {
 
 struct SessionPlan {
-    std::vector<std::string> files;  // imported once per round, in order
+    std::vector<std::string> files; // imported once per round, in order
     int dialogOpenings = 300;
     int pageOpenings = 100;
     int tessellations = 40;
     int saveLoadCycles = 20;
-    std::string scratchScene;  // the file the save/load cycles write
+    std::string scratchScene; // the file the save/load cycles write
 };
 
 class Session {
-public:
+  public:
     Session(PluginHost& host, SessionPlan plan) : host_(host), plan_(std::move(plan)) {}
 
     // Builds the objects the tessellations start from; they stay for every round.
@@ -39,7 +39,7 @@ public:
     size_t distinctButtonBitmaps() const { return buttonBitmaps_.size(); }
     int dialogOpenings() const { return dialogOpenings_; }
 
-private:
+  private:
     void problem(std::string what) { problems_.push_back(std::move(what)); }
 
     PluginHost& host_;

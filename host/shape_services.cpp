@@ -49,7 +49,9 @@ int32_t TESSOID_STDCALL meshCounts(int32_t context, int32_t* vertices, int32_t* 
     return 0;
 }
 
-void copyTriple(double (&to)[3], const double (&from)[3]) { std::memcpy(to, from, sizeof(to)); }
+void copyTriple(double (&to)[3], const double (&from)[3]) {
+    std::memcpy(to, from, sizeof(to));
+}
 
 int32_t TESSOID_STDCALL slotGetObjectTransform(HostHandle handle, ObjectTransform* transform) {
     PluginHost* h = ActiveHost();
@@ -83,11 +85,15 @@ int32_t TESSOID_STDCALL slotGetMeshAccess(HostHandle handle, void* table) {
     return 0;
 }
 
-int32_t countOf(size_t n) { return static_cast<int32_t>(n); }
+int32_t countOf(size_t n) {
+    return static_cast<int32_t>(n);
+}
 
 } // namespace
 
-ShapeData& ShapeOf(HostHandle handle) { return shapes()[handle]; }
+ShapeData& ShapeOf(HostHandle handle) {
+    return shapes()[handle];
+}
 
 const ShapeData* FindShape(HostHandle handle) {
     auto it = shapes().find(handle);

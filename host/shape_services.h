@@ -23,19 +23,19 @@ namespace host {
 
 struct ShapeTransform {
     double scale[3] = {1, 1, 1};
-    double rotation[3] = {0, 0, 0};    // degrees
+    double rotation[3] = {0, 0, 0}; // degrees
     double translation[3] = {0, 0, 0};
 };
 
 struct ShapeData {
     ShapeTransform transform;
     bool hasPre = false;
-    ShapeTransform pre;  // applied before `transform` when hasPre
-    std::vector<tessoid::ProfilePoint> profile;      // sweeps, lathes, glyphs
-    std::vector<std::array<double, 3>> points;       // patch points, mesh vertices
-    std::vector<std::array<int32_t, 16>> patches;    // patch meshes
-    std::vector<std::array<int32_t, 3>> faces;       // triangle meshes
-    std::vector<tessoid::BlobComponent> blobs;       // blobs
+    ShapeTransform pre;                           // applied before `transform` when hasPre
+    std::vector<tessoid::ProfilePoint> profile;   // sweeps, lathes, glyphs
+    std::vector<std::array<double, 3>> points;    // patch points, mesh vertices
+    std::vector<std::array<int32_t, 16>> patches; // patch meshes
+    std::vector<std::array<int32_t, 3>> faces;    // triangle meshes
+    std::vector<tessoid::BlobComponent> blobs;    // blobs
 };
 
 // The shape data of an object, made on first use.

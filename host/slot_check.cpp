@@ -18,9 +18,8 @@ namespace {
 
 // Arguments laid out as the caller pushes them: first argument lowest.
 class Args {
-public:
-    template <typename T>
-    Args& operator<<(const T& value) {
+  public:
+    template <typename T> Args& operator<<(const T& value) {
         static_assert(sizeof(T) % 4 == 0);
         const auto* p = reinterpret_cast<const uint8_t*>(&value);
         bytes_.insert(bytes_.end(), p, p + sizeof(T));
@@ -29,7 +28,7 @@ public:
     const uint8_t* data() const { return bytes_.data(); }
     uint32_t size() const { return static_cast<uint32_t>(bytes_.size()); }
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
 };
 
@@ -59,12 +58,13 @@ struct Checker {
     }
 };
 
-template <typename F>
-const void* fn(F f) {
+template <typename F> const void* fn(F f) {
     return reinterpret_cast<const void*>(f);
 }
 
-int32_t TESSOID_STDCALL ignoreText(int32_t, const char*) { return 0; }
+int32_t TESSOID_STDCALL ignoreText(int32_t, const char*) {
+    return 0;
+}
 
 std::vector<uint8_t> savedBytes;
 int32_t TESSOID_STDCALL keepBytes(int32_t, void* buffer, int32_t bytes) {
@@ -151,7 +151,8 @@ int CheckSlotConventions(PluginHost& host, std::ostream& out) {
     c.call("MarkDeclared", fn(type.markDeclared), Args() << object << 0 << fn(ignoreText));
     c.call("MarkDeclaredAgain", fn(type.markDeclaredAgain),
            Args() << object << 0 << fn(ignoreText));
-    void* page = reinterpret_cast<void*>(c.call("GetPropertyPage", fn(type.getPropertyPage), Args()));
+    void* page =
+        reinterpret_cast<void*>(c.call("GetPropertyPage", fn(type.getPropertyPage), Args()));
     c.call("ReleasePropertyPage", fn(type.releasePropertyPage), Args() << page);
     c.call("Destroy", fn(type.destroy), Args() << copy);
     c.call("Destroy", fn(type.destroy), Args() << object);

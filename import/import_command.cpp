@@ -90,6 +90,8 @@ int32_t TESSOID_STDCALL ImportCommand() {
     return 0;
 }
 
-ImportCommandFn ImportCommandSlot() { return ImportCommand; }
+ImportCommandFn ImportCommandSlot() {
+    return ImportCommand;
+}
 
 } // namespace tessoid

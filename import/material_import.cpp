@@ -27,8 +27,7 @@ HostHandle createItem(int32_t type, HostHandle parent, const std::string& name) 
 }
 
 // Reads an item's record, lets `fill` set its values and writes them back.
-template <typename Fill>
-void writeItemValues(HostHandle item, Fill fill) {
+template <typename Fill> void writeItemValues(HostHandle item, Fill fill) {
     auto record = std::make_unique<HostObjectRecord>();
     PrepareHostObjectRecord(record.get(), true, false);
     // Writing back a record that was never read would blank the item's other values.
@@ -40,8 +39,7 @@ void writeItemValues(HostHandle item, Fill fill) {
     host::SetObjectInfo(item, record.get(), MASK_LIBRARY_ITEM);
 }
 
-void writeColour(HostObjectRecord& r, double red, double green, double blue, double c4,
-                 double c5) {
+void writeColour(HostObjectRecord& r, double red, double green, double blue, double c4, double c5) {
     WriteRecordField(r, COLOUR_RED, red);
     WriteRecordField(r, COLOUR_GREEN, green);
     WriteRecordField(r, COLOUR_BLUE, blue);
@@ -79,8 +77,7 @@ HostHandle BuildSolidColourPigment(ImportContext&, const tds::MaterialRecord& ma
     return colour;
 }
 
-void BuildImageMapPigment(ImportContext&, const tds::MaterialRecord& material,
-                          HostHandle pigment) {
+void BuildImageMapPigment(ImportContext&, const tds::MaterialRecord& material, HostHandle pigment) {
     HostHandle image = createItem(ITEM_IMAGE_MAP, pigment, "");
     if (!image) {
         DebugLine("Failed to create solid color\n");

@@ -50,8 +50,7 @@ bool groupUnder(const std::vector<HostHandle>& members, HostHandle* group,
 
 // Three values onto an array reserved beforehand (an initializer-list insert costs a
 // range check and a call per corner on these hot loops).
-template <typename T>
-void append3(std::vector<T>& values, T a, T b, T c) {
+template <typename T> void append3(std::vector<T>& values, T a, T b, T c) {
     values.push_back(a);
     values.push_back(b);
     values.push_back(c);
@@ -102,8 +101,8 @@ void importSplitMesh(const tds::MeshRecord& mesh, const std::string& baseName,
         corners.reserve(3 * group.faces.size());
         int32_t dropped = 0;
         for (uint16_t faceIndex : group.faces) {
-            if (faceIndex >= mesh.faces.size() || !faceInRange(mesh.faces[faceIndex],
-                                                               mesh.vertexCount)) {
+            if (faceIndex >= mesh.faces.size() ||
+                !faceInRange(mesh.faces[faceIndex], mesh.vertexCount)) {
                 ++dropped;
                 continue;
             }
@@ -111,8 +110,8 @@ void importSplitMesh(const tds::MeshRecord& mesh, const std::string& baseName,
             append3(corners, f.a, f.b, f.c);
         }
         if (dropped)
-            DebugLine("Mesh '%s' group %d: %d faces outside the mesh dropped\n",
-                      baseName.c_str(), static_cast<int>(k), dropped);
+            DebugLine("Mesh '%s' group %d: %d faces outside the mesh dropped\n", baseName.c_str(),
+                      static_cast<int>(k), dropped);
         // Files carry groups without faces; they make no object.
         if (corners.empty())
             continue;
@@ -174,7 +173,7 @@ HostHandle BuildPolygonMesh(const char* materialName, const std::string& objectN
     }
     if (!table.allocateMesh || !table.allocateFaces || !table.addVertex || !table.addEdge ||
         !table.addFace || (texVertexCount > 0 && !table.addTextureVertex))
-        return handle;  // the host gave no builder: the object stays empty
+        return handle; // the host gave no builder: the object stays empty
     const MeshDataHandle mesh = table.mesh;
     // Filling what the host did not allocate would write outside its arrays: a mesh
     // the host cannot hold is not made at all.

@@ -6,7 +6,9 @@ namespace {
 bool isAsciiAlnum(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
-bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+bool isAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 } // namespace
 
 std::string SanitizeName(std::string_view source, size_t maximum) {

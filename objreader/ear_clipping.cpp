@@ -9,9 +9,8 @@
 namespace tessoid::obj {
 namespace {
 
-
 class EarClipper {
-public:
+  public:
     EarClipper(int32_t n, const float* corners, int uAxis, int vAxis)
         : n_(n), u_(size_t(n)), v_(size_t(n)), prev_(size_t(n)), next_(size_t(n)),
           clipped_(size_t(n), 0), blocker_(size_t(n), -1) {
@@ -23,7 +22,8 @@ public:
         }
         // The outline's turning sense, so that "convex" means turning its way.
         double area = 0;
-        for (int32_t i = 1; i + 1 < n; ++i) area += cross(0, i, i + 1);
+        for (int32_t i = 1; i + 1 < n; ++i)
+            area += cross(0, i, i + 1);
         orientation_ = area < 0 ? -1.0 : 1.0;
         buildGrid();
     }
@@ -68,7 +68,7 @@ public:
 
     int64_t stepsTaken() const { return work_; }
 
-private:
+  private:
     double cross(int32_t a, int32_t b, int32_t c) const {
         return (u(b) - u(a)) * (v(c) - v(a)) - (v(b) - v(a)) * (u(c) - u(a));
     }
@@ -80,8 +80,10 @@ private:
 
     static int cellOf(double x, double min, double scale, int cells) {
         const double f = (x - min) * scale;
-        if (!(f >= 0)) return 0; // below the grid, or not a number
-        if (f >= cells) return cells - 1;
+        if (!(f >= 0))
+            return 0; // below the grid, or not a number
+        if (f >= cells)
+            return cells - 1;
         return static_cast<int>(f);
     }
     int cellU(double x) const { return cellOf(x, minU_, scaleU_, gridU_); }
@@ -93,15 +95,20 @@ private:
     void buildGrid() {
         std::vector<int32_t> candidates;
         for (int32_t i = 0; i < n_; ++i)
-            if (!(turn(prev_[size_t(i)], i, next_[size_t(i)]) > 0)) candidates.push_back(i);
+            if (!(turn(prev_[size_t(i)], i, next_[size_t(i)]) > 0))
+                candidates.push_back(i);
         constexpr double INF = std::numeric_limits<double>::infinity();
         minU_ = minV_ = INF;
         double maxU = -INF, maxV = -INF;
         for (int32_t i : candidates) {
-            if (u(i) < minU_) minU_ = u(i);
-            if (u(i) > maxU) maxU = u(i);
-            if (v(i) < minV_) minV_ = v(i);
-            if (v(i) > maxV) maxV = v(i);
+            if (u(i) < minU_)
+                minU_ = u(i);
+            if (u(i) > maxU)
+                maxU = u(i);
+            if (v(i) < minV_)
+                minV_ = v(i);
+            if (v(i) > maxV)
+                maxV = v(i);
         }
         const double width = maxU - minU_;
         const double height = maxV - minV_;
@@ -122,22 +129,28 @@ private:
         gridV_ = static_cast<int>(down);
         scaleU_ = wide ? gridU_ / width : 0;
         scaleV_ = tall ? gridV_ / height : 0;
-        if (!std::isfinite(scaleU_)) scaleU_ = 0;
-        if (!std::isfinite(scaleV_)) scaleV_ = 0;
+        if (!std::isfinite(scaleU_))
+            scaleU_ = 0;
+        if (!std::isfinite(scaleV_))
+            scaleV_ = 0;
 
         cellStart_.assign(size_t(gridU_) * size_t(gridV_) + 1, 0);
         const auto cellOfCorner = [&](int32_t i) {
             return size_t(cellU(u(i))) + size_t(gridU_) * size_t(cellV(v(i)));
         };
-        for (int32_t i : candidates) ++cellStart_[cellOfCorner(i) + 1];
-        for (size_t c = 1; c < cellStart_.size(); ++c) cellStart_[c] += cellStart_[c - 1];
+        for (int32_t i : candidates)
+            ++cellStart_[cellOfCorner(i) + 1];
+        for (size_t c = 1; c < cellStart_.size(); ++c)
+            cellStart_[c] += cellStart_[c - 1];
         cellEnd_.assign(cellStart_.begin(), cellStart_.end() - 1);
         cellCorners_.resize(candidates.size());
-        for (int32_t i : candidates) cellCorners_[size_t(cellEnd_[cellOfCorner(i)]++)] = i;
+        for (int32_t i : candidates)
+            cellCorners_[size_t(cellEnd_[cellOfCorner(i)]++)] = i;
         // The last entry stands for "past the grid" and is never skipped.
         skip_.resize(cellStart_.size());
         for (size_t c = 0; c < skip_.size(); ++c)
-            skip_[c] = c + 1 < skip_.size() && cellEnd_[c] == cellStart_[c] ? int32_t(c + 1) : int32_t(c);
+            skip_[c] =
+                c + 1 < skip_.size() && cellEnd_[c] == cellStart_[c] ? int32_t(c + 1) : int32_t(c);
     }
 
     // The first cell at or after `cell` that still holds corners (path halving keeps the
@@ -157,12 +170,15 @@ private:
         const int32_t a = prev_[size_t(b)];
         const int32_t c = next_[size_t(b)];
         const double t = turn(a, b, c);
-        if (t == 0) return true;
-        if (!(t > 0)) return false;
+        if (t == 0)
+            return true;
+        if (!(t > 0))
+            return false;
         // The corner that blocked b last time usually still does: try it first, so that
         // corners passed on every round (a comb's base) cost one test, not a grid scan.
         const int32_t last = blocker_[size_t(b)];
-        if (last >= 0 && blocks(last, a, b, c)) return false;
+        if (last >= 0 && blocks(last, a, b, c))
+            return false;
         const int u0 = cellU(std::min({u(a), u(b), u(c)}));
         const int u1 = cellU(std::max({u(a), u(b), u(c)}));
         const int v0 = cellV(std::min({v(a), v(b), v(c)}));
@@ -179,7 +195,8 @@ private:
                     // they leave the grid, so that each costs one visit in all.
                     if (clipped_[size_t(p)] || turn(prev_[size_t(p)], p, next_[size_t(p)]) > 0) {
                         cellCorners_[size_t(k)] = cellCorners_[size_t(--cellEnd_[cell])];
-                        if (cellEnd_[cell] == cellStart_[cell]) skip_[cell] = int32_t(cell + 1);
+                        if (cellEnd_[cell] == cellStart_[cell])
+                            skip_[cell] = int32_t(cell + 1);
                         continue;
                     }
                     if (inside(p, a, b, c)) {
@@ -196,12 +213,15 @@ private:
     // p, a corner still on the outline and not convex, lies in the triangle (a, b, c),
     // edges included.
     bool blocks(int32_t p, int32_t a, int32_t b, int32_t c) const {
-        if (clipped_[size_t(p)] || turn(prev_[size_t(p)], p, next_[size_t(p)]) > 0) return false;
+        if (clipped_[size_t(p)] || turn(prev_[size_t(p)], p, next_[size_t(p)]) > 0)
+            return false;
         return inside(p, a, b, c);
     }
     bool inside(int32_t p, int32_t a, int32_t b, int32_t c) const {
-        if (p == a || p == b || p == c) return false;
-        if (sameCorner(p, a) || sameCorner(p, b) || sameCorner(p, c)) return false;
+        if (p == a || p == b || p == c)
+            return false;
+        if (sameCorner(p, a) || sameCorner(p, b) || sameCorner(p, c))
+            return false;
         return turn(a, b, p) >= 0 && turn(b, c, p) >= 0 && turn(c, a, p) >= 0;
     }
 
@@ -227,7 +247,8 @@ void clipEars(int32_t n, const float* corners, int uAxis, int vAxis, int32_t* tr
     assert(n >= 3 && uAxis >= 0 && uAxis < vAxis && vAxis <= 2);
     *triangleCount = 0;
     ClippingBudget own;
-    if (!budget) budget = &own;
+    if (!budget)
+        budget = &own;
     const int64_t available = budget->stepsLeft + ClippingBudget::STEPS_PER_CORNER * int64_t(n);
     EarClipper clipper(n, corners, uAxis, vAxis);
     clipper.run(available, triangleCount, triangles);

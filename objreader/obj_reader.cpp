@@ -38,7 +38,7 @@ struct Line {
 // Physical lines from memory, then (when given) a file, with CR LF and a lone CR read as
 // LF. A line may be as long as the file: the buffer grows to hold it.
 class LineSource {
-public:
+  public:
     LineSource(const char* data, size_t size, std::FILE* file = nullptr)
         : file_(file), data_(data), dataLeft_(size) {}
 
@@ -49,11 +49,13 @@ public:
             if (head_ != tail_)
                 nl = static_cast<const char*>(
                     std::memchr(head_ + scanned, '\n', size_t(tail_ - head_) - scanned));
-            if (nl || eof_) break;
+            if (nl || eof_)
+                break;
             scanned = size_t(tail_ - head_); // refill keeps these bytes, moved to the front
             refill();
         }
-        if (head_ == tail_) return false;
+        if (head_ == tail_)
+            return false;
         ++lineNumber_;
         const char* const lineEnd = nl ? nl : tail_;
         const char* end = lineEnd;
@@ -71,15 +73,17 @@ public:
     // A NUL, or many control characters, near the start: not a text file.
     bool looksBinary() const { return looksBinary_; }
 
-private:
+  private:
     size_t read(char* dst, size_t cap) {
         size_t got = std::min(cap, dataLeft_);
-        if (got) std::memcpy(dst, data_, got);
+        if (got)
+            std::memcpy(dst, data_, got);
         data_ += got;
         dataLeft_ -= got;
         if (file_ && got < cap) {
             const size_t more = std::fread(dst + got, 1, cap - got, file_);
-            if (more < cap - got && std::ferror(file_)) failed_ = true;
+            if (more < cap - got && std::ferror(file_))
+                failed_ = true;
             got += more;
         }
         return got;
@@ -91,9 +95,11 @@ private:
             // The line read so far fills the buffer: double it (memory stays within a small
             // multiple of the longest line, so of the file).
             size_t capacity = std::max(INITIAL_BUFFER_SIZE, capacity_);
-            while (kept + MIN_READ_SIZE > capacity) capacity *= 2;
+            while (kept + MIN_READ_SIZE > capacity)
+                capacity *= 2;
             std::unique_ptr<char[]> bigger(new char[capacity]);
-            if (kept) std::memcpy(bigger.get(), head_, kept);
+            if (kept)
+                std::memcpy(bigger.get(), head_, kept);
             buffer_ = std::move(bigger);
             capacity_ = capacity;
         } else if (kept) {
@@ -107,9 +113,11 @@ private:
             heldCR_ = false;
         }
         const size_t got = read(tail_, capacity_ - size_t(tail_ - head_));
-        if (got == 0) eof_ = true;
+        if (got == 0)
+            eof_ = true;
         tail_ += got;
-        if (!sniffed_) sniff(fresh);
+        if (!sniffed_)
+            sniff(fresh);
         if (!sawNul_ && fresh != tail_ && std::memchr(fresh, 0, size_t(tail_ - fresh)))
             sawNul_ = true;
         convertLineEnds(fresh);
@@ -125,7 +133,8 @@ private:
                 looksBinary_ = true;
                 return;
             }
-            if (c < 0x20 && !isScanSpace(char(c))) ++control;
+            if (c < 0x20 && !isScanSpace(char(c)))
+                ++control;
         }
         looksBinary_ = control * 8 > size;
     }
@@ -133,14 +142,17 @@ private:
     // CR LF becomes LF and a lone CR becomes LF in [from, tail_); a CR at the very end
     // waits for the next read, which tells which of the two it is.
     void convertLineEnds(char* from) {
-        if (from == tail_) return;
+        if (from == tail_)
+            return;
         char* cr = static_cast<char*>(std::memchr(from, '\r', size_t(tail_ - from)));
-        if (!cr) return;
+        if (!cr)
+            return;
         char* out = cr;
         for (char* in = cr; in < tail_; ++in) {
             char c = *in;
             if (c == '\r') {
-                if (in + 1 < tail_ && in[1] == '\n') continue;
+                if (in + 1 < tail_ && in[1] == '\n')
+                    continue;
                 if (in + 1 == tail_ && !eof_) {
                     heldCR_ = true;
                     break;
@@ -173,14 +185,14 @@ struct FileCloser {
 };
 
 class Parser {
-public:
+  public:
     explicit Parser(LineSource& source) : source_(source) {}
 
     ObjResult parse();
     ObjResult build(ObjMesh* mesh);
     const ObjFailure& failure() const { return failure_; }
 
-private:
+  private:
     ObjResult fail(ObjResult result) {
         failure_.line = source_.lineNumber();
         return result;
@@ -224,20 +236,21 @@ private:
         }
     }
     void skipToken() {
-        while (pos_ < end_ && *pos_ != ' ' && *pos_ != '\t') ++pos_;
+        while (pos_ < end_ && *pos_ != ' ' && *pos_ != '\t')
+            ++pos_;
     }
     bool atLineEnd() const { return pos_ == end_; }
 
     LineSource& source_;
     const char* pos_ = nullptr;
     const char* end_ = nullptr;
-    std::vector<float> positions_;       // x, y, z of each accepted "v"
-    std::vector<int32_t> corners_;       // resolved indices of every face, faces in file order
-    std::vector<int32_t> cornerCounts_;  // corners of each face
+    std::vector<float> positions_;      // x, y, z of each accepted "v"
+    std::vector<int32_t> corners_;      // resolved indices of every face, faces in file order
+    std::vector<int32_t> cornerCounts_; // corners of each face
     int64_t triangleTotal_ = 0;
-    int32_t highestIndex_ = -1;          // largest positive reference, checked at the end
+    int32_t highestIndex_ = -1; // largest positive reference, checked at the end
     int32_t highestIndexLine_ = 0;
-    int32_t degreeU_ = 0;                // from the last "deg", sizing "bmat"
+    int32_t degreeU_ = 0; // from the last "deg", sizing "bmat"
     int32_t degreeV_ = 0;
     ObjFailure failure_;
 };
@@ -248,12 +261,14 @@ private:
 // or doesn't start like this is left to scanFloat (nullptr).
 const char* scanCornerInteger(const char* p, const char* end, int64_t* reference) {
     const bool negative = p < end && *p == '-';
-    if (negative) ++p;
+    if (negative)
+        ++p;
     const char* const digits = p;
     uint32_t v = 0;
     while (p < end && static_cast<unsigned char>(*p - '0') < 10 && p - digits < 9)
         v = v * 10 + uint32_t(*p++ - '0');
-    if (p == digits || p - digits == 9) return nullptr;
+    if (p == digits || p - digits == 9)
+        return nullptr;
     if (p < end) {
         const char c = static_cast<char>(*p | 0x20);
         if (c == '.' || c == 'e' || c == 'x' || static_cast<unsigned char>(*p - '0') < 10)
@@ -268,7 +283,8 @@ const char* scanCornerInteger(const char* p, const char* end, int64_t* reference
         const uint32_t rest = v & ((uint32_t(1) << dropped) - 1);
         const uint32_t half = uint32_t(1) << (dropped - 1);
         uint32_t kept = v >> dropped;
-        if (rest > half || (rest == half && (kept & 1))) ++kept;
+        if (rest > half || (rest == half && (kept & 1)))
+            ++kept;
         magnitude = int64_t(kept) << dropped;
     }
     *reference = negative ? -magnitude : magnitude;
@@ -283,11 +299,14 @@ ObjResult Parser::parseVertex(const char* p, const char* end) {
     while (count < 4) {
         float value;
         p = scanFloat(p, end, &value);
-        if (!p) break;
-        if (count < 3) xyz[count] = value;
+        if (!p)
+            break;
+        if (count < 3)
+            xyz[count] = value;
         ++count;
     }
-    if (count == 0) return fail(ObjResult::BadVertex);
+    if (count == 0)
+        return fail(ObjResult::BadVertex);
     positions_.insert(positions_.end(), xyz, xyz + 3);
     return ObjResult::Ok;
 }
@@ -297,7 +316,8 @@ ObjResult Parser::parseFace() {
     const int64_t accepted = int64_t(positions_.size() / 3);
     while (!atLineEnd()) {
         skipBlanks();
-        if (atLineEnd()) break; // blanks, or a continuation into an empty line, end the list
+        if (atLineEnd())
+            break; // blanks, or a continuation into an empty line, end the list
         // Only the vertex reference counts: whatever follows it ("/vt/vn", "//vn", "/vt"
         // or nothing) the corner is accepted once its first number is.
         int64_t k;
@@ -305,7 +325,8 @@ ObjResult Parser::parseFace() {
             pos_ = after; // the rest of the corner ("/vt/vn") is skipped below
         } else {
             float value;
-            if (!scanFloat(pos_, end_, &value)) return fail(ObjResult::BadCorner);
+            if (!scanFloat(pos_, end_, &value))
+                return fail(ObjResult::BadCorner);
             if (!(value > -2147483648.0f && value < 2147483648.0f))
                 return failReference(UNUSABLE_REFERENCE, accepted);
             k = static_cast<int64_t>(value); // truncates toward zero
@@ -318,7 +339,8 @@ ObjResult Parser::parseFace() {
                 highestIndexLine_ = source_.lineNumber();
             }
         } else {
-            if (k == 0 || accepted + k < 0) return failReference(k, accepted);
+            if (k == 0 || accepted + k < 0)
+                return failReference(k, accepted);
             index = static_cast<int32_t>(accepted + k);
         }
         corners_.push_back(index);
@@ -326,7 +348,8 @@ ObjResult Parser::parseFace() {
         skipBlanks();
     }
     const size_t n = corners_.size() - first;
-    if (n < 3) return fail(ObjResult::TooFewCorners);
+    if (n < 3)
+        return fail(ObjResult::TooFewCorners);
     cornerCounts_.push_back(static_cast<int32_t>(n));
     triangleTotal_ += int64_t(n) - 2;
     return ObjResult::Ok;
@@ -337,22 +360,24 @@ void Parser::parseDegree() {
     int count = 0;
     while (!atLineEnd() && count < 2) {
         skipBlanks();
-        if (!scanInt(pos_, end_, &degree[count])) break;
+        if (!scanInt(pos_, end_, &degree[count]))
+            break;
         ++count;
         skipToken();
         skipBlanks();
     }
-    if (count == 0) return;
+    if (count == 0)
+        return;
     degreeU_ = degree[0];
     degreeV_ = count == 2 ? degree[1] : degree[0];
 }
 
 void Parser::parseBasisMatrix() {
     skipBlanks();
-    if (atLineEnd()) return;
+    if (atLineEnd())
+        return;
     const char direction = *pos_;
-    if ((direction != 'u' && direction != 'v') ||
-        (pos_ + 1 < end_ && !isScanSpace(pos_[1])))
+    if ((direction != 'u' && direction != 'v') || (pos_ + 1 < end_ && !isScanSpace(pos_[1])))
         return;
     const int64_t degree = direction == 'u' ? degreeU_ : degreeV_;
     const int64_t count = (degree + 1) * (degree + 1);
@@ -360,7 +385,8 @@ void Parser::parseBasisMatrix() {
     skipBlanks();
     for (int64_t read = 0; read < count && !atLineEnd(); ++read) {
         skipBlanks();
-        if (!skipFloat(pos_, end_)) return;
+        if (!skipFloat(pos_, end_))
+            return;
         skipToken();
         skipBlanks();
     }
@@ -370,9 +396,12 @@ ObjResult Parser::parse() {
     Line line;
     while (source_.next(&line)) {
         const char* keyword = line.begin;
-        while (keyword < line.end && isScanSpace(*keyword)) ++keyword;
-        if (keyword == line.end) continue;
-        if (*keyword == '#') continue;
+        while (keyword < line.end && isScanSpace(*keyword))
+            ++keyword;
+        if (keyword == line.end)
+            continue;
+        if (*keyword == '#')
+            continue;
         const char* keywordEnd = keyword + 1;
         while (keywordEnd < line.end && !isScanSpace(*keywordEnd) && *keywordEnd != '#')
             ++keywordEnd;
@@ -383,11 +412,13 @@ ObjResult Parser::parse() {
         if (length == 1 && keyword[0] == 'v') {
             // No number can run into a "#", so the comment needs no search of its own.
             const ObjResult r = parseVertex(keywordEnd, line.end);
-            if (r != ObjResult::Ok) return r;
+            if (r != ObjResult::Ok)
+                return r;
         } else if (length == 1 && keyword[0] == 'f') {
             startScan(keywordEnd, line.end);
             const ObjResult r = parseFace();
-            if (r != ObjResult::Ok) return r;
+            if (r != ObjResult::Ok)
+                return r;
         } else if (length == 6 && std::memcmp(keyword, "cstype", 6) == 0) {
             return fail(ObjResult::FreeFormGeometry);
         } else if (length == 3 && std::memcmp(keyword, "deg", 3) == 0) {
@@ -398,7 +429,8 @@ ObjResult Parser::parse() {
             parseBasisMatrix();
         }
     }
-    if (source_.failed()) return ObjResult::CannotOpen;
+    if (source_.failed())
+        return ObjResult::CannotOpen;
     return ObjResult::Ok;
 }
 
@@ -423,8 +455,10 @@ void projectionAxes(const float* corner, int* uAxis, int* vAxis) {
 
 ObjResult Parser::build(ObjMesh* mesh) {
     const size_t vertexCount = positions_.size() / 3;
-    if (vertexCount == 0) return ObjResult::NoVertices;
-    if (triangleTotal_ == 0) return ObjResult::NoTriangles;
+    if (vertexCount == 0)
+        return ObjResult::NoVertices;
+    if (triangleTotal_ == 0)
+        return ObjResult::NoTriangles;
     if (highestIndex_ >= 0 && size_t(highestIndex_) >= vertexCount) {
         failure_.line = highestIndexLine_;
         failure_.reference = int64_t(highestIndex_) + 1;
@@ -432,7 +466,8 @@ ObjResult Parser::build(ObjMesh* mesh) {
         return ObjResult::BadVertexReference;
     }
     constexpr int64_t LIMIT = std::numeric_limits<int32_t>::max() / 3;
-    if (int64_t(vertexCount) > LIMIT || triangleTotal_ > LIMIT) return ObjResult::TooLarge;
+    if (int64_t(vertexCount) > LIMIT || triangleTotal_ > LIMIT)
+        return ObjResult::TooLarge;
 
     std::unique_ptr<int32_t[]> triangles(new int32_t[size_t(triangleTotal_) * 3]);
     int32_t* out = triangles.get();
@@ -470,7 +505,8 @@ ObjResult Parser::build(ObjMesh* mesh) {
         projectionAxes(corner, &uAxis, &vAxis);
         int32_t count = 0;
         triangulatePolygon(n, corner, uAxis, vAxis, &count, local, &budget);
-        for (int32_t i = 0; i < 3 * count; ++i) out[i] = index[local[i]];
+        for (int32_t i = 0; i < 3 * count; ++i)
+            out[i] = index[local[i]];
         out += 3 * count;
     }
     corners_ = std::vector<int32_t>();
@@ -492,7 +528,8 @@ ObjResult readFrom(LineSource& source, ObjMesh* mesh, ObjFailure* failure) {
     ObjResult result;
     try {
         result = parser.parse();
-        if (result == ObjResult::Ok) result = parser.build(mesh);
+        if (result == ObjResult::Ok)
+            result = parser.build(mesh);
     } catch (const std::bad_alloc&) {
         result = ObjResult::OutOfMemory;
     } catch (const std::length_error&) {
@@ -505,7 +542,8 @@ ObjResult readFrom(LineSource& source, ObjMesh* mesh, ObjFailure* failure) {
         result = ObjResult::NotText;
         where = ObjFailure{};
     }
-    if (failure) *failure = where;
+    if (failure)
+        *failure = where;
     return result;
 }
 
@@ -513,18 +551,24 @@ enum class Encoding { Bytes, Utf8Marked, Utf16LE, Utf16BE };
 
 // What the byte order mark at the start of [p, p + size) says.
 Encoding encodingOf(const unsigned char* p, size_t size) {
-    if (size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) return Encoding::Utf8Marked;
-    if (size >= 2 && p[0] == 0xFF && p[1] == 0xFE) return Encoding::Utf16LE;
-    if (size >= 2 && p[0] == 0xFE && p[1] == 0xFF) return Encoding::Utf16BE;
+    if (size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
+        return Encoding::Utf8Marked;
+    if (size >= 2 && p[0] == 0xFF && p[1] == 0xFE)
+        return Encoding::Utf16LE;
+    if (size >= 2 && p[0] == 0xFE && p[1] == 0xFF)
+        return Encoding::Utf16BE;
     return Encoding::Bytes;
 }
 
 size_t markLength(Encoding encoding) {
     switch (encoding) {
-    case Encoding::Bytes: return 0;
-    case Encoding::Utf8Marked: return 3;
+    case Encoding::Bytes:
+        return 0;
+    case Encoding::Utf8Marked:
+        return 3;
     case Encoding::Utf16LE:
-    case Encoding::Utf16BE: return 2;
+    case Encoding::Utf16BE:
+        return 2;
     }
     return 0;
 }
@@ -536,8 +580,8 @@ std::string narrowUtf16(const unsigned char* p, size_t size, Encoding encoding) 
     text.reserve(size / 2);
     const bool bigEndian = encoding == Encoding::Utf16BE;
     for (size_t i = 0; i + 1 < size; i += 2) {
-        const unsigned unit = bigEndian ? unsigned(p[i]) << 8 | p[i + 1]
-                                        : unsigned(p[i + 1]) << 8 | p[i];
+        const unsigned unit =
+            bigEndian ? unsigned(p[i]) << 8 | p[i + 1] : unsigned(p[i + 1]) << 8 | p[i];
         text.push_back(unit < 0x100 ? static_cast<char>(unit) : '?');
     }
     return text;
@@ -565,18 +609,30 @@ ObjResult readMarkedText(const char* text, size_t size, ObjMesh* mesh, ObjFailur
 
 const char* describeObjResult(ObjResult result) {
     switch (result) {
-    case ObjResult::Ok: return "ok";
-    case ObjResult::CannotOpen: return "the file can't be opened or read";
-    case ObjResult::FreeFormGeometry: return "free-form geometry (cstype) is not supported";
-    case ObjResult::BadCorner: return "a face corner is not a number";
-    case ObjResult::TooFewCorners: return "a face has fewer than 3 corners";
-    case ObjResult::BadVertexReference: return "a face refers to a vertex that doesn't exist";
-    case ObjResult::NoVertices: return "no vertices";
-    case ObjResult::NoTriangles: return "no faces";
-    case ObjResult::TooLarge: return "too many vertices or faces";
-    case ObjResult::OutOfMemory: return "out of memory";
-    case ObjResult::BadVertex: return "a vertex (v) has no readable coordinate";
-    case ObjResult::NotText: return "not a text file (binary data, or UTF-16 without a byte order mark)";
+    case ObjResult::Ok:
+        return "ok";
+    case ObjResult::CannotOpen:
+        return "the file can't be opened or read";
+    case ObjResult::FreeFormGeometry:
+        return "free-form geometry (cstype) is not supported";
+    case ObjResult::BadCorner:
+        return "a face corner is not a number";
+    case ObjResult::TooFewCorners:
+        return "a face has fewer than 3 corners";
+    case ObjResult::BadVertexReference:
+        return "a face refers to a vertex that doesn't exist";
+    case ObjResult::NoVertices:
+        return "no vertices";
+    case ObjResult::NoTriangles:
+        return "no faces";
+    case ObjResult::TooLarge:
+        return "too many vertices or faces";
+    case ObjResult::OutOfMemory:
+        return "out of memory";
+    case ObjResult::BadVertex:
+        return "a vertex (v) has no readable coordinate";
+    case ObjResult::NotText:
+        return "not a text file (binary data, or UTF-16 without a byte order mark)";
     }
     return "unknown";
 }
@@ -587,17 +643,20 @@ std::string explainObjFailure(ObjResult result, const ObjFailure& failure) {
         const long long reference = failure.reference;
         const long long count = failure.positionCount;
         if (failure.reference == UNUSABLE_REFERENCE)
-            std::snprintf(text, sizeof text, "a face corner's vertex reference is not a usable index");
+            std::snprintf(text, sizeof text,
+                          "a face corner's vertex reference is not a usable index");
         else if (reference == 0)
-            std::snprintf(text, sizeof text, "a face corner refers to vertex 0 (vertices count from 1)");
+            std::snprintf(text, sizeof text,
+                          "a face corner refers to vertex 0 (vertices count from 1)");
         else if (reference > 0)
             std::snprintf(text, sizeof text,
                           "a face corner refers to vertex %lld, but the file has %lld vertices",
                           reference, count);
         else
-            std::snprintf(text, sizeof text,
-                          "a face corner refers to vertex %lld, but only %lld vertices come before it",
-                          reference, count);
+            std::snprintf(
+                text, sizeof text,
+                "a face corner refers to vertex %lld, but only %lld vertices come before it",
+                reference, count);
         return text;
     }
     if (result == ObjResult::CannotOpen && failure.systemError != 0)
@@ -606,11 +665,13 @@ std::string explainObjFailure(ObjResult result, const ObjFailure& failure) {
 }
 
 ObjResult readObjFile(const char* path, ObjMesh* mesh, ObjFailure* failure) {
-    if (failure) *failure = ObjFailure{};
+    if (failure)
+        *failure = ObjFailure{};
     errno = 0;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
     if (!file) {
-        if (failure) failure->systemError = errno;
+        if (failure)
+            failure->systemError = errno;
         return ObjResult::CannotOpen;
     }
     unsigned char start[3];
@@ -623,13 +684,15 @@ ObjResult readObjFile(const char* path, ObjMesh* mesh, ObjFailure* failure) {
             raw.assign(reinterpret_cast<const char*>(start), got);
             char block[64 * 1024];
             size_t n;
-            while ((n = std::fread(block, 1, sizeof block, file.get())) > 0) raw.append(block, n);
+            while ((n = std::fread(block, 1, sizeof block, file.get())) > 0)
+                raw.append(block, n);
         } catch (const std::bad_alloc&) {
             return ObjResult::OutOfMemory;
         } catch (const std::length_error&) {
             return ObjResult::TooLarge;
         }
-        if (std::ferror(file.get())) return ObjResult::CannotOpen;
+        if (std::ferror(file.get()))
+            return ObjResult::CannotOpen;
         return readMarkedText(raw.data(), raw.size(), mesh, failure);
     }
     // The bytes read to look for a mark are text unless they were one.
@@ -639,7 +702,8 @@ ObjResult readObjFile(const char* path, ObjMesh* mesh, ObjFailure* failure) {
 }
 
 ObjResult readObjText(const char* text, size_t size, ObjMesh* mesh, ObjFailure* failure) {
-    if (failure) *failure = ObjFailure{};
+    if (failure)
+        *failure = ObjFailure{};
     return readMarkedText(text, size, mesh, failure);
 }
 

@@ -26,8 +26,8 @@ enum class ObjResult : int32_t {
     NoTriangles,        // no "f" statement
     TooLarge,           // counts beyond what int32 indices and the address space hold
     OutOfMemory,
-    BadVertex,          // a "v" statement without a single readable coordinate
-    NotText,            // binary data: another format named .obj, or UTF-16 without a mark
+    BadVertex, // a "v" statement without a single readable coordinate
+    NotText,   // binary data: another format named .obj, or UTF-16 without a mark
 };
 
 // A short fixed English text for the result, for diagnostics.
@@ -36,9 +36,9 @@ const char* describeObjResult(ObjResult result);
 // The mesh handed over by a successful read. Both arrays are allocated with new[] and
 // may be release()d into a record that frees them with delete[].
 struct ObjMesh {
-    int32_t vertexCount = 0;             // number of accepted "v" statements
-    std::unique_ptr<float[]> vertices;   // vertexCount x (x, y, z), in file order
-    int32_t triangleCount = 0;           // sum of (corners - 2) over all faces
+    int32_t vertexCount = 0;              // number of accepted "v" statements
+    std::unique_ptr<float[]> vertices;    // vertexCount x (x, y, z), in file order
+    int32_t triangleCount = 0;            // sum of (corners - 2) over all faces
     std::unique_ptr<int32_t[]> triangles; // triangleCount x 3 zero-based vertex indices,
                                           // last face of the file first
 };
@@ -60,7 +60,6 @@ std::string explainObjFailure(ObjResult result, const ObjFailure& failure);
 ObjResult readObjFile(const char* path, ObjMesh* mesh, ObjFailure* failure = nullptr);
 
 // The same over text already in memory (size bytes, no terminator needed).
-ObjResult readObjText(const char* text, size_t size, ObjMesh* mesh,
-                      ObjFailure* failure = nullptr);
+ObjResult readObjText(const char* text, size_t size, ObjMesh* mesh, ObjFailure* failure = nullptr);
 
 } // namespace tessoid::obj

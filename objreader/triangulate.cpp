@@ -35,8 +35,10 @@ int32_t findSplitCorner(const Work& w, int32_t m, int32_t next, int32_t prev, in
     float vmax = vm;
     float vmin = vm;
     for (float vv : {w.v(prev), w.v(next)}) {
-        if (vv > vmax) vmax = vv;
-        if (vv < vmin) vmin = vv;
+        if (vv > vmax)
+            vmax = vv;
+        if (vv < vmin)
+            vmin = vv;
     }
     // The upper neighbour is the one whose ray from m climbs more steeply. Comparing the
     // neighbours' V alone gets the wedge inside out when both lie on the same side of m.
@@ -57,21 +59,26 @@ int32_t findSplitCorner(const Work& w, int32_t m, int32_t next, int32_t prev, in
     int32_t best = -1;
     double bestDepth = 0;
     for (int32_t k = lo; k <= hi; ++k) {
-        if (k == m || k == next || k == prev) continue;
+        if (k == m || k == next || k == prev)
+            continue;
         const float vk = w.v(k);
-        if (!(vmin <= vk && vk <= vmax)) continue;
+        if (!(vmin <= vk && vk <= vmax))
+            continue;
         const double du = double(w.u(k)) - um;
         const double dv = double(vk) - vm;
-        if (!(upperDv * du >= upperDu * dv && lowerDv * du <= lowerDu * dv)) continue;
+        if (!(upperDv * du >= upperDu * dv && lowerDv * du <= lowerDu * dv))
+            continue;
         const double kSide = side(k);
-        if (!(mSide * kSide >= 0)) continue;
+        if (!(mSide * kSide >= 0))
+            continue;
         const double depth = std::fabs(kSide);
         if (best < 0 || depth > bestDepth || (depth == bestDepth && w.u(k) < w.u(best))) {
             best = k;
             bestDepth = depth;
         }
     }
-    if (best >= 0) return best;
+    if (best >= 0)
+        return best;
     return w.u(next) >= w.u(prev) ? next : prev;
 }
 
@@ -89,7 +96,8 @@ void triangulatePolygon(int32_t n, const float* corners, int uAxis, int vAxis,
     int32_t order[3 * LEFTMOST_SPLIT_MAX_CORNERS];
     int32_t scratch[3 * LEFTMOST_SPLIT_MAX_CORNERS];
     int32_t stack[LEFTMOST_SPLIT_MAX_CORNERS];
-    for (int32_t i = 0; i < n; ++i) order[i] = i;
+    for (int32_t i = 0; i < n; ++i)
+        order[i] = i;
     const Work w{corners, uAxis, vAxis, order};
     stack[0] = -1;
     stack[1] = n - 1;
@@ -108,7 +116,8 @@ void triangulatePolygon(int32_t n, const float* corners, int uAxis, int vAxis,
         }
         int32_t m = lo;
         for (int32_t k = lo + 1; k <= hi; ++k)
-            if (w.u(k) < w.u(m)) m = k;
+            if (w.u(k) < w.u(m))
+                m = k;
         const int32_t next = m == hi ? lo : m + 1;
         const int32_t prev = m == lo ? hi : m - 1;
         const int32_t r = findSplitCorner(w, m, next, prev, lo, hi);
@@ -125,11 +134,15 @@ void triangulatePolygon(int32_t n, const float* corners, int uAxis, int vAxis,
         }
         // One side from a to b along the boundary, then the other from b around to a.
         const int32_t count = hi - lo + 1;
-        for (int32_t i = 0; i < count; ++i) scratch[i] = order[lo + i];
+        for (int32_t i = 0; i < count; ++i)
+            scratch[i] = order[lo + i];
         int32_t out = lo;
-        for (int32_t k = a; k <= b; ++k) order[out++] = scratch[k - lo];
-        for (int32_t k = lo; k <= a; ++k) order[out++] = scratch[k - lo];
-        for (int32_t k = b; k <= hi; ++k) order[out++] = scratch[k - lo];
+        for (int32_t k = a; k <= b; ++k)
+            order[out++] = scratch[k - lo];
+        for (int32_t k = lo; k <= a; ++k)
+            order[out++] = scratch[k - lo];
+        for (int32_t k = b; k <= hi; ++k)
+            order[out++] = scratch[k - lo];
         assert(out == hi + 3);
         stack[t] = lo + (b - a);
         stack[t + 1] = hi + 2;

@@ -23,11 +23,11 @@ struct KernelState {
     std::vector<std::string> debugLog;
     std::map<uintptr_t, std::unique_ptr<Module>> modules;
     uintptr_t nextModule = 0x10000000;
-    unsigned liveLocks = 0;  // critical sections initialised and not yet deleted
+    unsigned liveLocks = 0; // critical sections initialised and not yet deleted
 };
 
 KernelState& kernel() {
-    static KernelState* state = new KernelState;  // outlives every static destructor
+    static KernelState* state = new KernelState; // outlives every static destructor
     return *state;
 }
 
@@ -40,15 +40,19 @@ bool parseResName(LPCSTR given, ResName* out) {
         out->id = LOWORD(given);
         return true;
     }
-    if (given == nullptr) return false;
+    if (given == nullptr)
+        return false;
     if (given[0] == '#') {
         unsigned long v = 0;
         const char* p = given + 1;
-        if (*p == '\0') return false;
+        if (*p == '\0')
+            return false;
         for (; *p; ++p) {
-            if (*p < '0' || *p > '9') return false;
+            if (*p < '0' || *p > '9')
+                return false;
             v = v * 10 + unsigned(*p - '0');
-            if (v > 0xFFFF) return false;
+            if (v > 0xFFFF)
+                return false;
         }
         out->isId = true;
         out->id = static_cast<uint16_t>(v);
@@ -57,7 +61,8 @@ bool parseResName(LPCSTR given, ResName* out) {
     out->isId = false;
     out->text = given;
     for (char& c : out->text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     return true;
 }
 
@@ -65,14 +70,16 @@ bool sameName(const ResName& a, const ResName& b) {
     return a.isId == b.isId && (a.isId ? a.id == b.id : a.text == b.text);
 }
 
-}  // namespace
+} // namespace
 
 std::recursive_mutex& StateLock() {
     static std::recursive_mutex* lock = new std::recursive_mutex;
     return *lock;
 }
 
-bool EchoOn() { return g_echo.load(); }
+bool EchoOn() {
+    return g_echo.load();
+}
 
 Module* FindModule(HMODULE handle) {
     auto& mods = kernel().modules;
@@ -82,18 +89,22 @@ Module* FindModule(HMODULE handle) {
 
 const ResEntry* FindEntry(const Module& module, LPCSTR name, LPCSTR type) {
     ResName n, t;
-    if (!parseResName(name, &n) || !parseResName(type, &t)) return nullptr;
+    if (!parseResName(name, &n) || !parseResName(type, &t))
+        return nullptr;
     for (const ResEntry& e : module.entries)
-        if (sameName(e.type, t) && sameName(e.name, n)) return &e;
+        if (sameName(e.type, t) && sameName(e.name, n))
+            return &e;
     return nullptr;
 }
 
 const ResEntry* EntryContaining(const void* p, const Module** module) {
     auto at = reinterpret_cast<uintptr_t>(p);
     for (auto& [handle, mod] : kernel().modules) {
-        if (mod->image.empty()) continue;
+        if (mod->image.empty())
+            continue;
         auto begin = reinterpret_cast<uintptr_t>(mod->image.data());
-        if (at < begin || at >= begin + mod->image.size()) continue;
+        if (at < begin || at >= begin + mod->image.size())
+            continue;
         for (const ResEntry& e : mod->entries) {
             if (at >= begin + e.offset && at < begin + e.offset + e.size) {
                 *module = mod.get();
@@ -112,7 +123,8 @@ std::vector<std::string> DebugLog() {
 std::string DebugText() {
     std::lock_guard<std::recursive_mutex> g(StateLock());
     std::string all;
-    for (const std::string& line : kernel().debugLog) all += line;
+    for (const std::string& line : kernel().debugLog)
+        all += line;
     return all;
 }
 
@@ -121,7 +133,9 @@ void ClearDebugLog() {
     kernel().debugLog.clear();
 }
 
-void SetEcho(bool on) { g_echo.store(on); }
+void SetEcho(bool on) {
+    g_echo.store(on);
+}
 
 bool IsModule(HMODULE module) {
     std::lock_guard<std::recursive_mutex> g(StateLock());
@@ -145,7 +159,7 @@ unsigned LockCount() {
     return kernel().liveLocks;
 }
 
-}  // namespace standin
+} // namespace standin
 
 using namespace standin;
 
@@ -154,12 +168,14 @@ extern "C" {
 HMODULE Win32StandIn_RegisterModule(const char* name, const void* resBytes, unsigned resSize) {
     auto mod = std::make_unique<Module>();
     mod->name = name ? name : "";
-    if (resBytes == nullptr && resSize != 0) return nullptr;
-    mod->image.assign(static_cast<const uint8_t*>(resBytes), static_cast<const uint8_t*>(resBytes) + resSize);
+    if (resBytes == nullptr && resSize != 0)
+        return nullptr;
+    mod->image.assign(static_cast<const uint8_t*>(resBytes),
+                      static_cast<const uint8_t*>(resBytes) + resSize);
     std::string error;
     if (!ParseResImage(mod->image.data(), mod->image.size(), &mod->entries, &error)) {
-        std::fprintf(stderr, "win32 stand-in: resources of module '%s' are malformed: %s\n", mod->name.c_str(),
-                     error.c_str());
+        std::fprintf(stderr, "win32 stand-in: resources of module '%s' are malformed: %s\n",
+                     mod->name.c_str(), error.c_str());
         return nullptr;
     }
     std::lock_guard<std::recursive_mutex> g(StateLock());
@@ -176,7 +192,8 @@ HMODULE Win32StandIn_RegisterModule(const char* name, const void* resBytes, unsi
 BOOL Win32StandIn_UnregisterModule(HMODULE module) {
     {
         std::lock_guard<std::recursive_mutex> g(StateLock());
-        if (!FindModule(module)) return FALSE;
+        if (!FindModule(module))
+            return FALSE;
     }
     ForgetModuleObjects(module);
     std::lock_guard<std::recursive_mutex> g(StateLock());
@@ -185,7 +202,8 @@ BOOL Win32StandIn_UnregisterModule(HMODULE module) {
 }
 
 void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
-    if (lpOutputString == nullptr) return;
+    if (lpOutputString == nullptr)
+        return;
     {
         std::lock_guard<std::recursive_mutex> g(StateLock());
         kernel().debugLog.emplace_back(lpOutputString);
@@ -199,7 +217,8 @@ void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
 HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType) {
     std::lock_guard<std::recursive_mutex> g(StateLock());
     Module* m = FindModule(hModule);
-    if (!m) return nullptr;
+    if (!m)
+        return nullptr;
     const ResEntry* e = FindEntry(*m, lpName, lpType);
     return reinterpret_cast<HRSRC>(const_cast<ResEntry*>(e));
 }
@@ -207,22 +226,27 @@ HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType) {
 namespace {
 // The entry an HRSRC stands for, when it belongs to the module.
 const ResEntry* entryOf(Module* m, HRSRC info) {
-    if (!m || !info) return nullptr;
+    if (!m || !info)
+        return nullptr;
     for (const ResEntry& e : m->entries)
-        if (reinterpret_cast<const void*>(&e) == reinterpret_cast<const void*>(info)) return &e;
+        if (reinterpret_cast<const void*>(&e) == reinterpret_cast<const void*>(info))
+            return &e;
     return nullptr;
 }
-}  // namespace
+} // namespace
 
 HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo) {
     std::lock_guard<std::recursive_mutex> g(StateLock());
     Module* m = FindModule(hModule);
     const ResEntry* e = entryOf(m, hResInfo);
-    if (!e) return nullptr;
+    if (!e)
+        return nullptr;
     return static_cast<HGLOBAL>(m->image.data() + e->offset);
 }
 
-LPVOID WINAPI LockResource(HGLOBAL hResData) { return hResData; }
+LPVOID WINAPI LockResource(HGLOBAL hResData) {
+    return hResData;
+}
 
 DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo) {
     std::lock_guard<std::recursive_mutex> g(StateLock());
@@ -232,7 +256,9 @@ DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo) {
 
 // Loaded resources live as long as their module, as on 32-bit Windows, where this
 // call is obsolete and answers FALSE.
-BOOL WINAPI FreeResource(HGLOBAL) { return FALSE; }
+BOOL WINAPI FreeResource(HGLOBAL) {
+    return FALSE;
+}
 
 // Critical sections keep a recursive mutex in the record's own storage, so they are
 // real locks that need no allocation and re-enter on the owning thread as Windows'
@@ -240,7 +266,9 @@ BOOL WINAPI FreeResource(HGLOBAL) { return FALSE; }
 static_assert(sizeof(pthread_mutex_t) <= sizeof(CRITICAL_SECTION), "mutex must fit the record");
 static_assert(alignof(pthread_mutex_t) <= alignof(CRITICAL_SECTION), "mutex alignment");
 
-static pthread_mutex_t* mutexOf(LPCRITICAL_SECTION cs) { return reinterpret_cast<pthread_mutex_t*>(cs); }
+static pthread_mutex_t* mutexOf(LPCRITICAL_SECTION cs) {
+    return reinterpret_cast<pthread_mutex_t*>(cs);
+}
 
 void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection) {
     pthread_mutexattr_t attr;
@@ -269,7 +297,8 @@ BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection) {
 
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection) {
     if (pthread_mutex_unlock(mutexOf(lpCriticalSection)) != 0) {
-        std::fputs("win32 stand-in: LeaveCriticalSection by a thread that does not own it\n", stderr);
+        std::fputs("win32 stand-in: LeaveCriticalSection by a thread that does not own it\n",
+                   stderr);
         std::abort();
     }
 }
@@ -284,16 +313,20 @@ void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection) {
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule) {
     std::lock_guard<std::recursive_mutex> g(StateLock());
     Module* m = FindModule(hLibModule);
-    if (!m) return FALSE;
+    if (!m)
+        return FALSE;
     m->threadCallsDisabled = true;
     return TRUE;
 }
 
 // The pseudo-handle Windows gives for the calling process.
-HANDLE WINAPI GetCurrentProcess(void) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)); }
+HANDLE WINAPI GetCurrentProcess(void) {
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));
+}
 
 BOOL WINAPI FlushInstructionCache(HANDLE hProcess, LPCVOID lpBaseAddress, SIZE_T dwSize) {
-    if (hProcess != GetCurrentProcess()) return FALSE;
+    if (hProcess != GetCurrentProcess())
+        return FALSE;
     if (lpBaseAddress != nullptr && dwSize != 0) {
         char* begin = static_cast<char*>(const_cast<void*>(lpBaseAddress));
         __builtin___clear_cache(begin, begin + dwSize);
@@ -301,6 +334,8 @@ BOOL WINAPI FlushInstructionCache(HANDLE hProcess, LPCVOID lpBaseAddress, SIZE_T
     return TRUE;
 }
 
-DWORD WINAPI GetCurrentThreadId(void) { return static_cast<DWORD>(syscall(SYS_gettid)); }
+DWORD WINAPI GetCurrentThreadId(void) {
+    return static_cast<DWORD>(syscall(SYS_gettid));
+}
 
-}  // extern "C"
+} // extern "C"

@@ -24,7 +24,7 @@ struct ResEntry {
     ResName name;
     uint16_t memoryFlags = 0;
     uint16_t language = 0;
-    uint32_t offset = 0;  // of the data, from the start of the image
+    uint32_t offset = 0; // of the data, from the start of the image
     uint32_t size = 0;
 };
 
@@ -35,7 +35,7 @@ bool ParseResImage(const void* bytes, size_t size, std::vector<ResEntry>* out, s
 struct SzOrOrd {
     bool isOrdinal = false;
     uint16_t ordinal = 0;
-    std::string text;  // 8-bit (Windows-1252) copy of the UTF-16 text
+    std::string text; // 8-bit (Windows-1252) copy of the UTF-16 text
 };
 
 struct DialogItem {
@@ -43,9 +43,9 @@ struct DialogItem {
     uint32_t style = 0;
     uint32_t exStyle = 0;
     int16_t x = 0, y = 0, cx = 0, cy = 0;
-    uint32_t id = 0;        // a WORD in classic templates
+    uint32_t id = 0; // a WORD in classic templates
     SzOrOrd windowClass;
-    std::string className;  // the predefined class's name for an ordinal class
+    std::string className; // the predefined class's name for an ordinal class
     SzOrOrd text;
     std::vector<uint8_t> creationData;
 };
@@ -76,7 +76,7 @@ std::string PredefinedClassName(uint16_t atom);
 // A bitmap resource: BITMAPINFOHEADER (or a larger version), colour table, pixels.
 struct BitmapHeader {
     int32_t width = 0;
-    int32_t height = 0;  // negative for top-down rows
+    int32_t height = 0; // negative for top-down rows
     uint16_t planes = 0;
     uint16_t bitCount = 0;
     uint32_t compression = 0;
@@ -87,17 +87,18 @@ struct BitmapHeader {
 bool ParseBitmapResource(const void* bytes, size_t size, BitmapHeader* out, std::string* error);
 
 struct GroupIconEntry {
-    int width = 0;   // 256 when the byte is 0
+    int width = 0; // 256 when the byte is 0
     int height = 0;
     uint8_t colorCount = 0;
     uint16_t planes = 0;
     uint16_t bitCount = 0;
     uint32_t bytesInRes = 0;
-    uint16_t id = 0;  // the RT_ICON resource holding the image
+    uint16_t id = 0; // the RT_ICON resource holding the image
 };
-bool ParseGroupIcon(const void* bytes, size_t size, std::vector<GroupIconEntry>* out, std::string* error);
+bool ParseGroupIcon(const void* bytes, size_t size, std::vector<GroupIconEntry>* out,
+                    std::string* error);
 
 // UTF-16 code unit to the 8-bit text the A functions use ('?' when it has none).
 char AnsiFromUtf16(uint16_t unit);
 
-}  // namespace standin
+} // namespace standin

@@ -39,7 +39,7 @@ struct MessageBoxEntry {
     std::string caption;
     std::string text;
     UINT style;
-    int answer;  // what MessageBoxA returned
+    int answer; // what MessageBoxA returned
 };
 std::vector<MessageBoxEntry> MessageBoxLog();
 void ClearMessageBoxLog();
@@ -61,9 +61,9 @@ unsigned LockCount();
 struct BitmapDetails {
     HMODULE module;
     int resourceId;
-    unsigned resourceSize;  // bytes of the bitmap resource (the .bmp without its file header)
+    unsigned resourceSize; // bytes of the bitmap resource (the .bmp without its file header)
     int width;
-    int height;             // positive, whatever the row order
+    int height; // positive, whatever the row order
     unsigned bitCount;
 };
 bool GetBitmapDetails(HBITMAP bitmap, BitmapDetails* out);
@@ -73,9 +73,9 @@ unsigned BitmapCount();
 unsigned GdiObjectCount();
 
 struct IconDetails {
-    HMODULE module;   // null for a stock icon
-    int groupId;      // the icon group's resource id
-    int imageId;      // the RT_ICON image chosen
+    HMODULE module; // null for a stock icon
+    int groupId;    // the icon group's resource id
+    int imageId;    // the RT_ICON image chosen
     int width;
     int height;
     unsigned bitCount;
@@ -148,6 +148,6 @@ unsigned WindowCount();
 // Modules stay registered.
 void Reset();
 
-}  // namespace standin
+} // namespace standin
 
 #endif

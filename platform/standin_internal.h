@@ -13,7 +13,7 @@ namespace standin {
 struct Module {
     HMODULE handle = nullptr;
     std::string name;
-    std::vector<uint8_t> image;      // the .res bytes, owned
+    std::vector<uint8_t> image; // the .res bytes, owned
     std::vector<ResEntry> entries;
     bool threadCallsDisabled = false;
 };
@@ -34,4 +34,4 @@ bool EchoOn();
 // Called when a module goes away, so USER32 can drop what it loaded from it.
 void ForgetModuleObjects(HMODULE module);
 
-}  // namespace standin
+} // namespace standin

@@ -3,8 +3,9 @@
 #pragma once
 
 #ifdef _WIN32
-#  include <windows.h>
-#  include <commctrl.h>
+#include <windows.h>
+// commctrl.h needs the types windows.h declares first.
+#include <commctrl.h>
 #else
-#  include "platform/win32_standin.h"
+#include "platform/win32_standin.h"
 #endif

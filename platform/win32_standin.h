@@ -4,6 +4,10 @@
 // Windows, so the same plug-in source compiles against either. Only what the plug-in
 // (and the reference host) need is declared; a test compiles the declarations below
 // against the MinGW windows.h to keep the two in step.
+//
+// That test reads this file line by line (one declaration per line, structs field by
+// field), so the formatter leaves it as written.
+// clang-format off
 #pragma once
 
 #if !defined(__i386__)
@@ -432,3 +436,4 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 #define MessageBox MessageBoxA
 #define FindResource FindResourceA
 #define OutputDebugString OutputDebugStringA
+// clang-format on

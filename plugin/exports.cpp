@@ -21,10 +21,18 @@ namespace {
 constexpr int ICON_RESOURCE_ID = 5000;
 
 // Record 0's notification slots: the host may call them; we have nothing to do.
-int32_t TESSOID_STDCALL ignore1(int32_t) { return 0; }
-int32_t TESSOID_STDCALL ignore2(int32_t, int32_t) { return 0; }
-int32_t TESSOID_STDCALL ignore3(int32_t, int32_t, int32_t) { return 0; }
-int32_t TESSOID_STDCALL ignore4(int32_t, int32_t, int32_t, int32_t) { return 0; }
+int32_t TESSOID_STDCALL ignore1(int32_t) {
+    return 0;
+}
+int32_t TESSOID_STDCALL ignore2(int32_t, int32_t) {
+    return 0;
+}
+int32_t TESSOID_STDCALL ignore3(int32_t, int32_t, int32_t) {
+    return 0;
+}
+int32_t TESSOID_STDCALL ignore4(int32_t, int32_t, int32_t, int32_t) {
+    return 0;
+}
 void TESSOID_STDCALL ignoreVoid1(int32_t) {}
 void TESSOID_STDCALL ignoreVoid2(int32_t, int32_t) {}
 
@@ -33,7 +41,9 @@ void copyText(char* field, size_t fieldSize, const char* text) {
     field[fieldSize - 1] = '\0';
 }
 
-int32_t majorVersion(const InterfaceHeader& header) { return header.version / 100; }
+int32_t majorVersion(const InterfaceHeader& header) {
+    return header.version / 100;
+}
 
 int32_t fillHostInterface(HostInterface* record) {
     if (record->header.size < HOST_INTERFACE_MIN_SIZE)
@@ -131,10 +141,15 @@ TESSOID_EXPORT int32_t GetInterfaceFunctions(int32_t index, void* record) {
     if (!record)
         return RESULT_NULL_RECORD;
     switch (index) {
-    case 0: return fillHostInterface(static_cast<HostInterface*>(record));
-    case 1: return fillFileTypeInterface(static_cast<FileTypeInterface*>(record));
-    case 2: return fillImporterInterface(static_cast<ImporterInterface*>(record));
-    case 3: return fillObjectTypeInterface(static_cast<ObjectTypeInterface*>(record));
-    default: return RESULT_BAD_INDEX;
+    case 0:
+        return fillHostInterface(static_cast<HostInterface*>(record));
+    case 1:
+        return fillFileTypeInterface(static_cast<FileTypeInterface*>(record));
+    case 2:
+        return fillImporterInterface(static_cast<ImporterInterface*>(record));
+    case 3:
+        return fillObjectTypeInterface(static_cast<ObjectTypeInterface*>(record));
+    default:
+        return RESULT_BAD_INDEX;
     }
 }

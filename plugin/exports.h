@@ -15,6 +15,5 @@ void InstallObjectTypeSlots(ObjectTypeInterface& record);
 
 } // namespace tessoid
 
-
 TESSOID_EXPORT int32_t GetDLLInfo(tessoid::PluginInfo** out);
 TESSOID_EXPORT int32_t GetInterfaceFunctions(int32_t index, void* record);

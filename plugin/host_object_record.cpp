@@ -24,8 +24,7 @@ void* PluginObjectOf(const HostObjectRecord& record) {
     if (record.base.kind != KIND_PLUGIN_OBJECT)
         return nullptr;
     auto* typeRecord = ReadRecordField<const InterfaceHeader*>(record, OFFSET_PLUGIN_TYPE_RECORD);
-    if (!typeRecord ||
-        std::memcmp(typeRecord->identifier, OBJECT_TYPE_INTERFACE_ID, 8) != 0)
+    if (!typeRecord || std::memcmp(typeRecord->identifier, OBJECT_TYPE_INTERFACE_ID, 8) != 0)
         return nullptr;
     return ReadRecordField<void*>(record, OFFSET_PLUGIN_OBJECT);
 }

@@ -36,18 +36,18 @@ enum : uint32_t {
 constexpr uint8_t STATE_TESSELLABLE = 8;
 
 struct HostObjectBase {
-    int32_t size;              // 0: 260
-    int32_t version;           // 4: 103
-    int32_t kind;              // 8
-    char name[64];             // 12
-    char textureName[84];      // 76
-    uint8_t stateFlags;        // 160
-    uint8_t reserved161[3];    // 161
-    void* extension1;          // 164
-    void* extension2;          // 168
-    uint8_t reserved172[72];   // 172
-    void* extension3;          // 244
-    uint8_t reserved248[12];   // 248
+    int32_t size;            // 0: 260
+    int32_t version;         // 4: 103
+    int32_t kind;            // 8
+    char name[64];           // 12
+    char textureName[84];    // 76
+    uint8_t stateFlags;      // 160
+    uint8_t reserved161[3];  // 161
+    void* extension1;        // 164
+    void* extension2;        // 168
+    uint8_t reserved172[72]; // 172
+    void* extension3;        // 244
+    uint8_t reserved248[12]; // 248
 };
 static_assert(sizeof(HostObjectBase) == 260);
 static_assert(offsetof(HostObjectBase, kind) == 8);
@@ -58,8 +58,7 @@ static_assert(offsetof(HostObjectBase, extension1) == 164);
 static_assert(offsetof(HostObjectBase, extension2) == 168);
 static_assert(offsetof(HostObjectBase, extension3) == 244);
 
-template <size_t Size>
-struct HostExtensionRecord {
+template <size_t Size> struct HostExtensionRecord {
     int32_t size;
     int32_t version;
     uint8_t data[Size - 8];
@@ -83,11 +82,11 @@ constexpr int32_t EXTENSION3_SIZE = 512, EXTENSION3_VERSION = 100;
 
 // Block offsets of the kind-specific fields of extension record 1.
 enum : size_t {
-    OFFSET_GROUP_OPERATION = 268,   // kind 12
-    OFFSET_REFERRED_HANDLE = 268,   // kind 25
-    OFFSET_PLUGIN_OBJECT = 268,     // kind 29
+    OFFSET_GROUP_OPERATION = 268,    // kind 12
+    OFFSET_REFERRED_HANDLE = 268,    // kind 25
+    OFFSET_PLUGIN_OBJECT = 268,      // kind 29
     OFFSET_PLUGIN_TYPE_RECORD = 272, // kind 29
-    OFFSET_ASSIGN_MATERIAL = 276,   // kind 31
+    OFFSET_ASSIGN_MATERIAL = 276,    // kind 31
     OFFSET_MESH_BUILDER_TABLE = 288, // kind 31
 };
 
@@ -95,8 +94,7 @@ void PrepareHostObjectRecord(HostObjectRecord* record, bool attachExtensions12,
                              bool attachExtension3);
 
 // Typed reads and writes at a block offset; the value must lie inside the block.
-template <typename T>
-T ReadRecordField(const HostObjectRecord& record, size_t offset) {
+template <typename T> T ReadRecordField(const HostObjectRecord& record, size_t offset) {
     static_assert(std::is_trivially_copyable_v<T>);
     T value;
     std::memcpy(&value, reinterpret_cast<const uint8_t*>(&record) + offset, sizeof(T));

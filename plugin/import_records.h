@@ -12,9 +12,8 @@ namespace tessoid {
 // ---- the polygon-mesh builder table (200 bytes, filled by the host) ----------
 
 using MeshDataHandle = uint32_t;
-using AllocateMeshFn = int32_t(TESSOID_STDCALL*)(MeshDataHandle, int32_t vertices,
-                                                 int32_t edges, int32_t zero,
-                                                 int32_t textureVertices);
+using AllocateMeshFn = int32_t(TESSOID_STDCALL*)(MeshDataHandle, int32_t vertices, int32_t edges,
+                                                 int32_t zero, int32_t textureVertices);
 using AllocateFacesFn = int32_t(TESSOID_STDCALL*)(MeshDataHandle, int32_t faces, int32_t zero);
 using AddFaceFn = int32_t(TESSOID_STDCALL*)(MeshDataHandle, int32_t a, int32_t b, int32_t c,
                                             int32_t* unused);
@@ -26,18 +25,18 @@ using AssignMaterialFn = int32_t(TESSOID_STDCALL*)(HostHandle object, const char
 constexpr int32_t MESH_BUILDER_TABLE_SIZE = 200;
 
 struct MeshBuilderTable {
-    int32_t size;                       // 0: 200, by the caller
-    MeshDataHandle mesh;                // 4
-    AllocateMeshFn allocateMesh;        // 8
-    AllocateFacesFn allocateFaces;      // 12
-    void* reserved16[4];                // 16
-    AddFaceFn addFace;                  // 32
-    void* reserved36[8];                // 36
-    AddVertexFn addVertex;              // 68
-    void* reserved72;                   // 72
-    AddVertexFn addTextureVertex;       // 76
-    AddEdgeFn addEdge;                  // 80
-    uint8_t reserved84[116];            // 84
+    int32_t size;                  // 0: 200, by the caller
+    MeshDataHandle mesh;           // 4
+    AllocateMeshFn allocateMesh;   // 8
+    AllocateFacesFn allocateFaces; // 12
+    void* reserved16[4];           // 16
+    AddFaceFn addFace;             // 32
+    void* reserved36[8];           // 36
+    AddVertexFn addVertex;         // 68
+    void* reserved72;              // 72
+    AddVertexFn addTextureVertex;  // 76
+    AddEdgeFn addEdge;             // 80
+    uint8_t reserved84[116];       // 84
 };
 static_assert(sizeof(MeshBuilderTable) == MESH_BUILDER_TABLE_SIZE);
 static_assert(offsetof(MeshBuilderTable, mesh) == 4);
@@ -61,9 +60,9 @@ enum : int32_t {
 };
 
 struct LibraryItemSpec {
-    int32_t type;       // 0
-    HostHandle parent;  // 4: 0 for none
-    char name[64];      // 8
+    int32_t type;      // 0
+    HostHandle parent; // 4: 0 for none
+    char name[64];     // 8
 };
 static_assert(offsetof(LibraryItemSpec, type) == 0);
 static_assert(offsetof(LibraryItemSpec, parent) == 4);
@@ -83,16 +82,16 @@ enum : size_t {
     FINISH_C = ITEM_VALUES + 52,
     FINISH_D = ITEM_VALUES + 60,
     FINISH_E = ITEM_VALUES + 68,
-    FINISH_WORDS = ITEM_VALUES + 88,  // three int32
+    FINISH_WORDS = ITEM_VALUES + 88, // three int32
     IMAGE_FILE_NAME = ITEM_VALUES + 24,
-    IMAGE_FILE_NAME_SIZE = 252,       // up to the image type word
+    IMAGE_FILE_NAME_SIZE = 252, // up to the image type word
     IMAGE_TYPE = ITEM_VALUES + 276,
     IMAGE_WORD_280 = ITEM_VALUES + 280,
     IMAGE_ONCE = ITEM_VALUES + 284,
     IMAGE_WORD_288 = ITEM_VALUES + 288,
     IMAGE_WORD_292 = ITEM_VALUES + 292,
-    IMAGE_WORDS_296 = ITEM_VALUES + 296,    // four int32
-    IMAGE_WORDS_2360 = ITEM_VALUES + 2360,  // four int32
+    IMAGE_WORDS_296 = ITEM_VALUES + 296,   // four int32
+    IMAGE_WORDS_2360 = ITEM_VALUES + 2360, // four int32
     IMAGE_WORD_4424 = ITEM_VALUES + 4424,
 };
 
@@ -121,10 +120,10 @@ enum : int32_t {
 
 #pragma pack(push, 4)
 struct PlacementRecord {
-    int32_t tag;              // 0: 101
-    uint8_t reserved4[48];    // 4
-    double vector[3];         // 52: x, y, z
-    uint8_t reserved76[332];  // 76
+    int32_t tag;             // 0: 101
+    uint8_t reserved4[48];   // 4
+    double vector[3];        // 52: x, y, z
+    uint8_t reserved76[332]; // 76
 };
 #pragma pack(pop)
 static_assert(sizeof(PlacementRecord) == 408);

@@ -23,17 +23,17 @@ struct InterfaceEntry {
 };
 
 struct PluginInfo {
-    int32_t version;               // 0: 1103
-    char displayName[32];          // 4
-    char notice[128];              // 36
-    char email[128];               // 164
-    char homePage[128];            // 292
-    char description[256];         // 420
-    uint32_t icon;                 // 676: HICON of resource 5000
-    uint8_t reserved680[220];      // 680
-    int32_t interfaceCount;        // 900
-    InterfaceEntry interfaces[4];  // 904
-    uint8_t reserved936[8];        // 936
+    int32_t version;              // 0: 1103
+    char displayName[32];         // 4
+    char notice[128];             // 36
+    char email[128];              // 164
+    char homePage[128];           // 292
+    char description[256];        // 420
+    uint32_t icon;                // 676: HICON of resource 5000
+    uint8_t reserved680[220];     // 680
+    int32_t interfaceCount;       // 900
+    InterfaceEntry interfaces[4]; // 904
+    uint8_t reserved936[8];       // 936
 };
 static_assert(sizeof(PluginInfo) == 944);
 static_assert(offsetof(PluginInfo, displayName) == 4);
@@ -66,8 +66,7 @@ using GetCurrentObjectFn = int32_t(TESSOID_STDCALL*)(HostHandle* out);
 using CreateObjectFn = int32_t(TESSOID_STDCALL*)(int32_t kind, const void* typeOrSpec,
                                                  HostHandle* out);
 using RemoveObjectFn = int32_t(TESSOID_STDCALL*)(HostHandle);
-using SetObjectAttributesFn = int32_t(TESSOID_STDCALL*)(HostHandle, PlacementRecord*,
-                                                        int32_t mask);
+using SetObjectAttributesFn = int32_t(TESSOID_STDCALL*)(HostHandle, PlacementRecord*, int32_t mask);
 using GetObjectTransformFn = int32_t(TESSOID_STDCALL*)(HostHandle, ObjectTransform*);
 using SetObjectInfoFn = int32_t(TESSOID_STDCALL*)(HostHandle, HostObjectRecord*, uint32_t mask);
 using GetObjectInfoFn = int32_t(TESSOID_STDCALL*)(HostHandle, HostObjectRecord*);
@@ -164,13 +163,13 @@ constexpr uint32_t FILE_TYPE_INTERFACE_MIN_SIZE = 348;
 constexpr int32_t FILE_TYPE_INTERFACE_MAJOR = 1;
 
 struct FileTypeInterface {
-    InterfaceHeader header;       // 0
-    char filter[247];             // 16
-    char defaultPattern[9];       // 263
-    int32_t defaultDialogValue;   // 272, host
-    AskFileNameFn askFileName;    // 276, host
-    GetFileNameFn getFileName;    // 280, host
-    uint8_t reserved284[64];      // 284
+    InterfaceHeader header;     // 0
+    char filter[247];           // 16
+    char defaultPattern[9];     // 263
+    int32_t defaultDialogValue; // 272, host
+    AskFileNameFn askFileName;  // 276, host
+    GetFileNameFn getFileName;  // 280, host
+    uint8_t reserved284[64];    // 284
 };
 static_assert(sizeof(FileTypeInterface) == FILE_TYPE_INTERFACE_MIN_SIZE);
 static_assert(offsetof(FileTypeInterface, filter) == 16);
@@ -220,8 +219,7 @@ using AuxQueryFn = int32_t(TESSOID_STDCALL*)(ObjectPtr, int32_t, int32_t, int32_
 using GetMasksFn = int32_t(TESSOID_STDCALL*)(ObjectPtr, uint32_t* first, uint32_t* second);
 using EnumVerticesAndEdgesFn = int32_t(TESSOID_STDCALL*)(ObjectPtr, void* context, VertexFn,
                                                          EdgeFn);
-using WriteSceneFn = int32_t(TESSOID_STDCALL*)(ObjectPtr, int32_t cookie, const char* name,
-                                               TextFn);
+using WriteSceneFn = int32_t(TESSOID_STDCALL*)(ObjectPtr, int32_t cookie, const char* name, TextFn);
 using MarkDeclaredFn = int32_t(TESSOID_STDCALL*)(ObjectPtr, int32_t cookie, TextFn);
 using SceneQueryFn = int32_t(TESSOID_STDCALL*)(ObjectPtr, int32_t cookie, int32_t arg, TextFn);
 using UpdateFlagsFn = int32_t(TESSOID_STDCALL*)(ObjectPtr, int32_t keepMask, int32_t setBits);
@@ -246,45 +244,45 @@ constexpr uint32_t TYPE_FLAG_NO_DIALOG = 1u << 28;
 constexpr int32_t TYPE_BITMAP_ID = 107;
 
 struct ObjectTypeInterface {
-    InterfaceHeader header;                        // 0
-    char typeName[32];                             // 16
-    char nameTemplate[32];                         // 48
-    uint32_t typeFlags;                            // 80
-    CreateFn create;                               // 84
-    TakePendingMeshFn takePendingMesh;             // 88
-    LoadFn load;                                   // 92
-    SaveFn save;                                   // 96
-    SavedSizeFn savedSize;                         // 100
-    CopyFn copy;                                   // 104
-    DestroyFn destroy;                             // 108
-    AuxQueryFn auxQuery;                           // 112
-    GetMasksFn getMasks;                           // 116
-    EnumVerticesAndEdgesFn enumVerticesAndEdges;   // 120
-    WriteSceneFn writeScene;                       // 124
-    MarkDeclaredFn markDeclared;                   // 128
-    SceneQueryFn sceneQuery;                       // 132
-    MarkDeclaredFn markDeclaredAgain;              // 136
-    UpdateFlagsFn updateFlags;                     // 140
-    EnumEdgesFn enumEdges;                         // 144
-    HostHook2Fn hostSlot148;                       // 148, host
-    HostHook1Fn hostSlot152;                       // 152, host
-    OptionalQueryFn optionalQuery;                 // 156
-    BuildMeshFn buildMesh;                         // 160
-    HostHook1Fn hostSlot164;                       // 164, host
-    HostHook2Fn hostSlot168;                       // 168, host
-    void* reserved172[10];                         // 172
-    GetPropertyPageFn getPropertyPage;             // 212
-    ReleasePropertyPageFn releasePropertyPage;     // 216
-    GetValueInfoFn getValueInfo;                   // 220
-    ValueChangedFn valueChanged;                   // 224
-    int32_t bitmapId;                              // 228
-    PageWindowProcFn pageWindowProc;               // 232
-    void* reserved236[3];                          // 236
-    ProbeFn probe;                                 // 248
-    int32_t zero252;                               // 252
-    void* reserved256[5];                          // 256
-    HostHook1Fn hostSlot276;                       // 276, host
-    uint8_t reserved280[20];                       // 280
+    InterfaceHeader header;                      // 0
+    char typeName[32];                           // 16
+    char nameTemplate[32];                       // 48
+    uint32_t typeFlags;                          // 80
+    CreateFn create;                             // 84
+    TakePendingMeshFn takePendingMesh;           // 88
+    LoadFn load;                                 // 92
+    SaveFn save;                                 // 96
+    SavedSizeFn savedSize;                       // 100
+    CopyFn copy;                                 // 104
+    DestroyFn destroy;                           // 108
+    AuxQueryFn auxQuery;                         // 112
+    GetMasksFn getMasks;                         // 116
+    EnumVerticesAndEdgesFn enumVerticesAndEdges; // 120
+    WriteSceneFn writeScene;                     // 124
+    MarkDeclaredFn markDeclared;                 // 128
+    SceneQueryFn sceneQuery;                     // 132
+    MarkDeclaredFn markDeclaredAgain;            // 136
+    UpdateFlagsFn updateFlags;                   // 140
+    EnumEdgesFn enumEdges;                       // 144
+    HostHook2Fn hostSlot148;                     // 148, host
+    HostHook1Fn hostSlot152;                     // 152, host
+    OptionalQueryFn optionalQuery;               // 156
+    BuildMeshFn buildMesh;                       // 160
+    HostHook1Fn hostSlot164;                     // 164, host
+    HostHook2Fn hostSlot168;                     // 168, host
+    void* reserved172[10];                       // 172
+    GetPropertyPageFn getPropertyPage;           // 212
+    ReleasePropertyPageFn releasePropertyPage;   // 216
+    GetValueInfoFn getValueInfo;                 // 220
+    ValueChangedFn valueChanged;                 // 224
+    int32_t bitmapId;                            // 228
+    PageWindowProcFn pageWindowProc;             // 232
+    void* reserved236[3];                        // 236
+    ProbeFn probe;                               // 248
+    int32_t zero252;                             // 252
+    void* reserved256[5];                        // 256
+    HostHook1Fn hostSlot276;                     // 276, host
+    uint8_t reserved280[20];                     // 280
 };
 static_assert(sizeof(ObjectTypeInterface) == OBJECT_TYPE_INTERFACE_MIN_SIZE);
 static_assert(offsetof(ObjectTypeInterface, typeName) == 16);
@@ -332,8 +330,7 @@ using SetDoubleTriplesFn = int32_t(TESSOID_STDCALL*)(void* ctx, int32_t count,
 using SetEdgesFn = int32_t(TESSOID_STDCALL*)(void* ctx, int32_t count, const int32_t* pairs);
 using AddTriangleFn = int32_t(TESSOID_STDCALL*)(void* ctx, int32_t a, int32_t b, int32_t c,
                                                 int32_t* outId);
-using SetTriangleIndicesFn = int32_t(TESSOID_STDCALL*)(int32_t id, int32_t a, int32_t b,
-                                                       int32_t c);
+using SetTriangleIndicesFn = int32_t(TESSOID_STDCALL*)(int32_t id, int32_t a, int32_t b, int32_t c);
 struct TriangleRecord;
 using EmitTriangleFn = int32_t(TESSOID_STDCALL*)(void* ctx, const TriangleRecord*);
 
@@ -372,11 +369,11 @@ constexpr int32_t TRIANGLE_HAS_UVS = 2;
 
 #pragma pack(push, 4)
 struct TriangleRecord {
-    int32_t tag;            // 0: 100
-    int32_t contents;       // 4
-    double positions[9];    // 8
-    double normals[9];      // 80
-    double uvs[9];          // 152
+    int32_t tag;         // 0: 100
+    int32_t contents;    // 4
+    double positions[9]; // 8
+    double normals[9];   // 80
+    double uvs[9];       // 152
 };
 #pragma pack(pop)
 static_assert(sizeof(TriangleRecord) == 224);
@@ -390,14 +387,14 @@ constexpr int32_t SMOOTH_ANGLE_PROPERTY = 1003;
 
 #pragma pack(push, 4)
 struct ValueDescriptor {
-    int32_t tag;      // 0: 100
-    int32_t kind;     // 4: 1
-    double value;     // 8
-    double minimum;   // 16
-    double maximum;   // 24
-    int32_t hasStep;  // 32: 1
-    double step;      // 36
-    int32_t zero;     // 44
+    int32_t tag;     // 0: 100
+    int32_t kind;    // 4: 1
+    double value;    // 8
+    double minimum;  // 16
+    double maximum;  // 24
+    int32_t hasStep; // 32: 1
+    double step;     // 36
+    int32_t zero;    // 44
 };
 #pragma pack(pop)
 static_assert(sizeof(ValueDescriptor) == 48);

@@ -30,7 +30,11 @@ void LibraryDetach() {
     state.info = nullptr;
 }
 
-WindowCreationLock::WindowCreationLock() { EnterCriticalSection(&State().windowCreationLock); }
-WindowCreationLock::~WindowCreationLock() { LeaveCriticalSection(&State().windowCreationLock); }
+WindowCreationLock::WindowCreationLock() {
+    EnterCriticalSection(&State().windowCreationLock);
+}
+WindowCreationLock::~WindowCreationLock() {
+    LeaveCriticalSection(&State().windowCreationLock);
+}
 
 } // namespace tessoid

@@ -25,7 +25,7 @@ void LibraryDetach();
 
 // Guards the list through which a new dialog or page window finds its object.
 class WindowCreationLock {
-public:
+  public:
     WindowCreationLock();
     ~WindowCreationLock();
     WindowCreationLock(const WindowCreationLock&) = delete;

@@ -51,11 +51,11 @@ using MeshCountsFn = int32_t(TESSOID_STDCALL*)(int32_t context, int32_t* out0, i
                                                int32_t* out5);
 
 struct MeshAccessTable {
-    int32_t size;              // 0: 200, written by the caller
-    int32_t context;           // 4: passed back to the table's functions
-    void* reserved8[19];       // 8: the host's
-    MeshCountsFn meshCounts;   // 84
-    void* reserved88[28];      // 88: the host's
+    int32_t size;            // 0: 200, written by the caller
+    int32_t context;         // 4: passed back to the table's functions
+    void* reserved8[19];     // 8: the host's
+    MeshCountsFn meshCounts; // 84
+    void* reserved88[28];    // 88: the host's
 };
 static_assert(sizeof(MeshAccessTable) == MESH_ACCESS_TABLE_SIZE);
 static_assert(offsetof(MeshAccessTable, context) == 4);
@@ -122,33 +122,33 @@ enum : int32_t {
 
 enum : size_t {
     // cylinder (4), cone (17)
-    OFFSET_CYLINDER_OPEN = 268,     // int: 0 closes the ends
-    OFFSET_CONE_CAP_RADIUS = 268,   // real
-    OFFSET_CONE_BASE_RADIUS = 276,  // real
-    OFFSET_CONE_OPEN = 284,         // int: 0 closes the ends
+    OFFSET_CYLINDER_OPEN = 268,    // int: 0 closes the ends
+    OFFSET_CONE_CAP_RADIUS = 268,  // real
+    OFFSET_CONE_BASE_RADIUS = 276, // real
+    OFFSET_CONE_OPEN = 284,        // int: 0 closes the ends
     // torus (18)
-    OFFSET_TORUS_MAJOR = 268,       // real
-    OFFSET_TORUS_MINOR = 276,       // real
-    OFFSET_TORUS_PRECISE = 284,     // int: non-zero picks solver 2
+    OFFSET_TORUS_MAJOR = 268,   // real
+    OFFSET_TORUS_MINOR = 276,   // real
+    OFFSET_TORUS_PRECISE = 284, // int: non-zero picks solver 2
     // disc (22)
-    OFFSET_DISC_HOLE = 268,         // real
+    OFFSET_DISC_HOLE = 268, // real
     // superquadric (27)
-    OFFSET_SUPERQ_N = 268,          // real, second argument
-    OFFSET_SUPERQ_E = 276,          // real, first argument
+    OFFSET_SUPERQ_N = 268, // real, second argument
+    OFFSET_SUPERQ_E = 276, // real, first argument
     // profiles: sweep (6), lathe (7), glyph (8)
-    OFFSET_PROFILE_CURVE = 272,     // int curve type 1 to 4
-    OFFSET_PROFILE_UV_STEPS = 280,  // int
-    OFFSET_PROFILE_COUNT = 288,     // int
-    OFFSET_GLYPH_END_SCALE = 292,   // real
-    OFFSET_GLYPH_DEPTH = 300,       // real
-    OFFSET_PROFILE_GETTER = 324,    // RecordGetterFn -> ProfilePoint
+    OFFSET_PROFILE_CURVE = 272,    // int curve type 1 to 4
+    OFFSET_PROFILE_UV_STEPS = 280, // int
+    OFFSET_PROFILE_COUNT = 288,    // int
+    OFFSET_GLYPH_END_SCALE = 292,  // real
+    OFFSET_GLYPH_DEPTH = 300,      // real
+    OFFSET_PROFILE_GETTER = 324,   // RecordGetterFn -> ProfilePoint
     // patch mesh (13)
-    OFFSET_PATCH_U_LEVEL = 268,     // int: 2^level + 1 steps
-    OFFSET_PATCH_V_LEVEL = 272,     // int
-    OFFSET_PATCH_POINT_COUNT = 284, // int
-    OFFSET_PATCH_COUNT = 288,       // int
+    OFFSET_PATCH_U_LEVEL = 268,      // int: 2^level + 1 steps
+    OFFSET_PATCH_V_LEVEL = 272,      // int
+    OFFSET_PATCH_POINT_COUNT = 284,  // int
+    OFFSET_PATCH_COUNT = 288,        // int
     OFFSET_PATCH_POINT_GETTER = 292, // RecordGetterFn -> 3 reals
-    OFFSET_PATCH_GETTER = 296,      // RecordGetterFn -> 16 int32
+    OFFSET_PATCH_GETTER = 296,       // RecordGetterFn -> 16 int32
     // lights (10, 19, 20)
     OFFSET_LIGHT_COLOR = 268,       // 3 reals at 268, 276, 284
     OFFSET_LIGHT_RADIUS = 292,      // real r
@@ -164,17 +164,17 @@ enum : size_t {
     OFFSET_AREA_FLAGS = 328,        // int
     OFFSET_AREA_JITTER = 332,       // int: non-zero jitters by 0.5
     // host triangle mesh (23)
-    OFFSET_MESH_SMOOTH_ANGLE = 268, // real
-    OFFSET_MESH_NAME = 280,         // text
-    OFFSET_MESH_FACE_COUNT = 408,   // int
-    OFFSET_MESH_VERTEX_COUNT = 412, // int
-    OFFSET_MESH_FACE_GETTER = 416,  // RecordGetterFn -> 3 int32
+    OFFSET_MESH_SMOOTH_ANGLE = 268,  // real
+    OFFSET_MESH_NAME = 280,          // text
+    OFFSET_MESH_FACE_COUNT = 408,    // int
+    OFFSET_MESH_VERTEX_COUNT = 412,  // int
+    OFFSET_MESH_FACE_GETTER = 416,   // RecordGetterFn -> 3 int32
     OFFSET_MESH_VERTEX_GETTER = 420, // RecordGetterFn -> 3 reals
     // blob (26)
-    OFFSET_BLOB_THRESHOLD = 268,    // real
-    OFFSET_BLOB_PRECISE = 280,      // int: non-zero picks solver 2
-    OFFSET_BLOB_COUNT = 416,        // int
-    OFFSET_BLOB_GETTER = 420,       // RecordGetterFn -> BlobComponent
+    OFFSET_BLOB_THRESHOLD = 268, // real
+    OFFSET_BLOB_PRECISE = 280,   // int: non-zero picks solver 2
+    OFFSET_BLOB_COUNT = 416,     // int
+    OFFSET_BLOB_GETTER = 420,    // RecordGetterFn -> BlobComponent
 };
 
 constexpr size_t MESH_NAME_SIZE = OFFSET_MESH_FACE_COUNT - OFFSET_MESH_NAME; // 128

@@ -32,8 +32,12 @@ constexpr int32_t OP_UNION = 1, OP_INTERSECTION = 2, OP_DIFFERENCE = 3, OP_MERGE
 constexpr int32_t SCRATCH_FILE_VALUE = 8;
 constexpr size_t SCRATCH_PATH_SIZE = 512;
 
-int32_t intAt(const HostObjectRecord& r, size_t offset) { return ReadRecordField<int32_t>(r, offset); }
-double realAt(const HostObjectRecord& r, size_t offset) { return ReadRecordField<double>(r, offset); }
+int32_t intAt(const HostObjectRecord& r, size_t offset) {
+    return ReadRecordField<int32_t>(r, offset);
+}
+double realAt(const HostObjectRecord& r, size_t offset) {
+    return ReadRecordField<double>(r, offset);
+}
 RecordGetterFn getterAt(const HostObjectRecord& r, size_t offset) {
     return ReadRecordField<RecordGetterFn>(r, offset);
 }
@@ -70,13 +74,13 @@ void applyScaleRotateTranslate(EngineHandle scene, EngineHandle prim, const doub
 }
 
 class Converter {
-public:
+  public:
     explicit Converter(EngineHandle scene) : scene_(scene) {}
 
     EngineHandle convert(HostHandle handle);
     void collectChildren(HostHandle handle, std::vector<EngineHandle>& list);
 
-private:
+  private:
     EngineHandle build(HostHandle handle, const HostObjectRecord& record);
     EngineHandle group(HostHandle handle, int32_t operation, bool leftFold);
     EngineHandle profile(HostHandle handle, const HostObjectRecord& record, int32_t kind);
@@ -132,11 +136,16 @@ EngineHandle Converter::build(HostHandle handle, const HostObjectRecord& record)
         return group(handle, OP_UNION, false);
     case KIND_GROUP:
         switch (intAt(record, OFFSET_GROUP_OPERATION)) {
-        case 0: return group(handle, OP_UNION, false);
-        case 1: return group(handle, OP_INTERSECTION, false);
-        case 2: return group(handle, OP_DIFFERENCE, true);
-        case 3: return group(handle, OP_MERGE, false);
-        default: return 0;
+        case 0:
+            return group(handle, OP_UNION, false);
+        case 1:
+            return group(handle, OP_INTERSECTION, false);
+        case 2:
+            return group(handle, OP_DIFFERENCE, true);
+        case 3:
+            return group(handle, OP_MERGE, false);
+        default:
+            return 0;
         }
     case KIND_BOX:
         return CreateBox(scene_, -1, -1, -1, 1, 1, 1);
@@ -166,8 +175,9 @@ EngineHandle Converter::build(HostHandle handle, const HostObjectRecord& record)
         return prim;
     }
     case KIND_TORUS: {
-        EngineHandle prim = CreateTorus(scene_, 0, 0, 0, 0, 0, 1, realAt(record, OFFSET_TORUS_MAJOR),
-                                        realAt(record, OFFSET_TORUS_MINOR));
+        EngineHandle prim =
+            CreateTorus(scene_, 0, 0, 0, 0, 0, 1, realAt(record, OFFSET_TORUS_MAJOR),
+                        realAt(record, OFFSET_TORUS_MINOR));
         if (prim)
             SetTorusSolver(scene_, prim, intAt(record, OFFSET_TORUS_PRECISE) != 0 ? 2 : 1);
         return prim;
@@ -205,7 +215,8 @@ EngineHandle Converter::build(HostHandle handle, const HostObjectRecord& record)
     case KIND_BLOB:
         return blob(handle, record);
     case KIND_SUPERQUADRIC:
-        return CreateSuperQ(scene_, realAt(record, OFFSET_SUPERQ_E), realAt(record, OFFSET_SUPERQ_N));
+        return CreateSuperQ(scene_, realAt(record, OFFSET_SUPERQ_E),
+                            realAt(record, OFFSET_SUPERQ_N));
     case KIND_COUNTED_MESH:
         countedMesh(handle);
         return 0;
@@ -253,9 +264,16 @@ EngineHandle Converter::profile(HostHandle handle, const HostObjectRecord& recor
         return 0;
     int32_t curve = 1;
     switch (intAt(record, OFFSET_PROFILE_CURVE)) {
-    case 2: case 3: curve = 2; break;
-    case 4: curve = 3; break;
-    default: curve = 1; break;
+    case 2:
+    case 3:
+        curve = 2;
+        break;
+    case 4:
+        curve = 3;
+        break;
+    default:
+        curve = 1;
+        break;
     }
     // Sweeps and glyphs are closed: point 0 is passed once more at the end.
     const bool closed = kind != KIND_LATHE;
@@ -372,8 +390,8 @@ EngineHandle Converter::triangleMesh(HostHandle handle, const HostObjectRecord& 
         faceGetter(handle, i, corners);
         std::memcpy(&faces[3 * static_cast<size_t>(i)], corners, sizeof(corners));
     }
-    EngineHandle prim = CreateTriBagF(scene_, vertexCount, vertices.data(), nullptr, faceCount,
-                                      faces.data(), 1);
+    EngineHandle prim =
+        CreateTriBagF(scene_, vertexCount, vertices.data(), nullptr, faceCount, faces.data(), 1);
     const double smoothAngle = realAt(record, OFFSET_MESH_SMOOTH_ANGLE);
     if (prim && smoothAngle > 0)
         SmoothTriBag(scene_, prim, smoothAngle);
@@ -413,8 +431,8 @@ EngineHandle Converter::blob(HostHandle handle, const HostObjectRecord& record) 
             AddBlobSphereComponent(scene_, prim, c.first[0], c.first[1], c.first[2], c.second[0],
                                    c.strength);
         else if (c.type == BLOB_CYLINDER)
-            AddBlobCylinderComponent(scene_, prim, c.first[0], c.first[1], c.first[2],
-                                     c.second[0], c.second[1], c.second[2], c.radius, c.strength);
+            AddBlobCylinderComponent(scene_, prim, c.first[0], c.first[1], c.first[2], c.second[0],
+                                     c.second[1], c.second[2], c.radius, c.strength);
     }
     SetBlobSolver(scene_, prim, intAt(record, OFFSET_BLOB_PRECISE) != 0 ? 2 : 1);
     UpdatePrim(scene_, prim);

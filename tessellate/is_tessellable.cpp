@@ -16,7 +16,15 @@ constexpr int MAX_NESTING = 64;
 
 bool tessellableKind(int32_t kind) {
     switch (kind) {
-    case 5: case 9: case 10: case 11: case 14: case 15: case 19: case 20: case 24:
+    case 5:
+    case 9:
+    case 10:
+    case 11:
+    case 14:
+    case 15:
+    case 19:
+    case 20:
+    case 24:
         return false;
     default:
         return kind >= 1 && kind <= 29;
@@ -59,6 +67,8 @@ bool isTessellable(HostHandle handle, int depth) {
 
 } // namespace
 
-bool IsTessellable(HostHandle handle) { return isTessellable(handle, 0); }
+bool IsTessellable(HostHandle handle) {
+    return isTessellable(handle, 0);
+}
 
 } // namespace tessoid

@@ -16,7 +16,7 @@ namespace {
 
 // Frees the scene, with every primitive in it, on whichever path we leave by.
 class SceneGuard {
-public:
+  public:
     SceneGuard() : scene_(NewScene()) {}
     ~SceneGuard() {
         if (scene_)
@@ -26,7 +26,7 @@ public:
     SceneGuard& operator=(const SceneGuard&) = delete;
     EngineHandle get() const { return scene_; }
 
-private:
+  private:
     EngineHandle scene_;
 };
 

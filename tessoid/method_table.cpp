@@ -13,11 +13,14 @@ namespace {
 constexpr int32_t RESULT_FAILED = -1;
 
 // The host knows an object by the ObjectBase pointer Create handed out.
-ObjectBase* base(ObjectPtr object) { return static_cast<ObjectBase*>(object); }
-TessoidObject* mesh(ObjectPtr object) { return static_cast<TessoidObject*>(base(object)); }
+ObjectBase* base(ObjectPtr object) {
+    return static_cast<ObjectBase*>(object);
+}
+TessoidObject* mesh(ObjectPtr object) {
+    return static_cast<TessoidObject*>(base(object));
+}
 
-template <typename F>
-int32_t guarded(ObjectPtr object, F f) {
+template <typename F> int32_t guarded(ObjectPtr object, F f) {
     if (!object)
         return RESULT_NULL_RECORD;
     try {
@@ -82,7 +85,9 @@ int32_t TESSOID_STDCALL copySlot(ObjectPtr target, ObjectPtr source) {
     });
 }
 
-void TESSOID_STDCALL destroySlot(ObjectPtr o) { delete base(o); }
+void TESSOID_STDCALL destroySlot(ObjectPtr o) {
+    delete base(o);
+}
 
 int32_t TESSOID_STDCALL auxQuerySlot(ObjectPtr o, int32_t a, int32_t b, int32_t c, int32_t* out,
                                      int32_t e) {
@@ -95,8 +100,8 @@ int32_t TESSOID_STDCALL getMasksSlot(ObjectPtr o, uint32_t* first, uint32_t* sec
 
 int32_t TESSOID_STDCALL enumVerticesAndEdgesSlot(ObjectPtr o, void* context, VertexFn vertexFn,
                                                  EdgeFn edgeFn) {
-    return guarded(o,
-                   [&](ObjectBase* b) { return b->EnumVerticesAndEdges(context, vertexFn, edgeFn); });
+    return guarded(
+        o, [&](ObjectBase* b) { return b->EnumVerticesAndEdges(context, vertexFn, edgeFn); });
 }
 
 int32_t TESSOID_STDCALL writeSceneSlot(ObjectPtr o, int32_t cookie, const char* name, TextFn text) {
@@ -146,9 +151,13 @@ int32_t TESSOID_STDCALL buildMeshSlot(ObjectPtr o, int32_t ignored, HostBuilder*
     return guarded(o, [&](ObjectBase* b) { return b->BuildMesh(ignored, builder); });
 }
 
-void* TESSOID_STDCALL getPropertyPageSlot() { return GetPropertyPage(); }
+void* TESSOID_STDCALL getPropertyPageSlot() {
+    return GetPropertyPage();
+}
 
-void TESSOID_STDCALL releasePropertyPageSlot(void* resource) { ReleasePropertyPage(resource); }
+void TESSOID_STDCALL releasePropertyPageSlot(void* resource) {
+    ReleasePropertyPage(resource);
+}
 
 int32_t TESSOID_STDCALL getValueInfoSlot(ObjectPtr o, int32_t id, ValueDescriptor* out) {
     if (!o)

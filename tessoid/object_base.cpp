@@ -14,11 +14,17 @@ ObjectBase::ObjectBase(ObjectTypeInterface* creationContext) : typeRecord(creati
 
 ObjectBase::~ObjectBase() = default;
 
-int32_t ObjectBase::OptionalQuery(int32_t, int32_t) { return RESULT_NO_MORE; }
+int32_t ObjectBase::OptionalQuery(int32_t, int32_t) {
+    return RESULT_NO_MORE;
+}
 
-int32_t ObjectBase::Probe(int32_t) { return 0; }
+int32_t ObjectBase::Probe(int32_t) {
+    return 0;
+}
 
-int32_t ObjectBase::InitialiseNew() { return 1; }
+int32_t ObjectBase::InitialiseNew() {
+    return 1;
+}
 
 int32_t ObjectBase::SavedSize() {
     measuring = true;

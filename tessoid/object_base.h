@@ -9,7 +9,7 @@
 namespace tessoid {
 
 class ObjectBase {
-public:
+  public:
     explicit ObjectBase(ObjectTypeInterface* creationContext);
     virtual ~ObjectBase();
     ObjectBase(const ObjectBase&) = delete;
@@ -43,18 +43,18 @@ public:
     static constexpr int32_t FLAG_DECLARE = 1;  // write "#declare name = mesh {"
     static constexpr int32_t FLAG_DECLARED = 8; // already declared: a reference only
 
-    StreamFn streamFn = nullptr;      // read or write function of the current Load or Save
-    int32_t measuredBytes = 0;        // bytes counted by a measuring Save
-    bool measuring = false;           // writes only count their size
-    int32_t loadArgument = 0;         // last Load's fourth argument, kept only
+    StreamFn streamFn = nullptr; // read or write function of the current Load or Save
+    int32_t measuredBytes = 0;   // bytes counted by a measuring Save
+    bool measuring = false;      // writes only count their size
+    int32_t loadArgument = 0;    // last Load's fourth argument, kept only
     int32_t flags = 0;
-    ObjectTypeInterface* typeRecord;  // the creation context given to Create
+    ObjectTypeInterface* typeRecord; // the creation context given to Create
 
     // One stream or text call runs at a time, so these are process-wide.
     static int32_t streamCookie;
     static TextFn textSink;
 
-protected:
+  protected:
     // Hands bytes to the stream function, or only counts them while measuring.
     void streamWrite(const void* bytes, uint32_t count);
     // Fills `buffer` from the stream. The buffer is preset to `fill` first, so a

@@ -27,10 +27,10 @@
 namespace tessoid {
 
 struct PendingMesh {
-    std::vector<Float3> vertices;    // all producers
-    std::vector<IndexTriple> faces;  // all producers
-    std::vector<Float3> normals;     // per vertex; tessellation only, else empty
-    std::vector<Float3> uvs;         // u, v, w per vertex; tessellation only, else empty
+    std::vector<Float3> vertices;     // all producers
+    std::vector<IndexTriple> faces;   // all producers
+    std::vector<Float3> normals;      // per vertex; tessellation only, else empty
+    std::vector<Float3> uvs;          // u, v, w per vertex; tessellation only, else empty
     const char* sourceName = nullptr; // borrowed path of an imported file, else null
 
     int32_t vertexCount() const { return static_cast<int32_t>(vertices.size()); }

@@ -60,8 +60,8 @@ void PropertyPage::bind(HWND window) {
     replacedProc_ =
         SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(&PropertyPage::BoundProc));
     // Our own start procedure is no place to pass messages back to.
-    const bool ours = replacedProc_ == 0 ||
-                      replacedProc_ == reinterpret_cast<LONG>(&PropertyPage::StartProc);
+    const bool ours =
+        replacedProc_ == 0 || replacedProc_ == reinterpret_cast<LONG>(&PropertyPage::StartProc);
     previous_ = ours ? &DefWindowProcA : reinterpret_cast<WNDPROC>(replacedProc_);
 }
 

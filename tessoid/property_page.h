@@ -17,7 +17,7 @@ constexpr int CONTROL_INVERT = 5001;
 
 // The one page object; it serves one page window at a time.
 class PropertyPage {
-public:
+  public:
     // The window procedure the host creates the page window with: its first
     // message binds the window to the page object.
     static LRESULT CALLBACK StartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -26,7 +26,7 @@ public:
     // Shows the current object's source, counts and invert flag.
     void Refresh();
 
-private:
+  private:
     static LRESULT CALLBACK BoundProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void bind(HWND window);
     void unbind();
@@ -37,7 +37,7 @@ private:
     HWND window_ = nullptr;
     HWND source_ = nullptr, vertices_ = nullptr, faces_ = nullptr, angle_ = nullptr,
          invert_ = nullptr;
-    LONG replacedProc_ = 0;     // what the window ran before we took it over
+    LONG replacedProc_ = 0;      // what the window ran before we took it over
     WNDPROC previous_ = nullptr; // where unhandled messages go
 };
 

@@ -54,8 +54,8 @@ int32_t TessoidObject::WriteScene(const char* name) {
         std::snprintf(buffer, sizeof(buffer),
                       "  triangle { <%0.4f, %0.4f, %0.4f>, <%0.4f, %0.4f, %0.4f>, "
                       "<%0.4f, %0.4f, %0.4f> ",
-                      double(a.x), double(a.y), double(a.z), double(b.x), double(b.y),
-                      double(b.z), double(c.x), double(c.y), double(c.z));
+                      double(a.x), double(a.y), double(a.z), double(b.x), double(b.y), double(b.z),
+                      double(c.x), double(c.y), double(c.z));
         emit(buffer);
         if (hasUvs) {
             const Float3& ua = uvs[static_cast<size_t>(f.a)];

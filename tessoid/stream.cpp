@@ -28,8 +28,12 @@ constexpr uint32_t LOAD_CHUNK_ITEMS = 4096;
 
 } // namespace
 
-void SetLoadByteLimit(uint32_t bytes) { loadByteLimit = bytes; }
-uint32_t LoadByteLimit() { return loadByteLimit; }
+void SetLoadByteLimit(uint32_t bytes) {
+    loadByteLimit = bytes;
+}
+uint32_t LoadByteLimit() {
+    return loadByteLimit;
+}
 
 int32_t TessoidObject::Save() {
     loadArgument = 0;
@@ -72,8 +76,7 @@ struct FloatTriples {
     }
 };
 
-template <typename T, uint8_t Fill>
-struct RawItems {
+template <typename T, uint8_t Fill> struct RawItems {
     uint32_t streamBytes() const { return sizeof(T); }
     static constexpr uint8_t fill = Fill;
     T decode(const uint8_t* p) const {

@@ -34,7 +34,9 @@ void CopySourceName(char (&field)[SOURCE_NAME_SIZE], const char* text) {
     std::memcpy(field + sizeof(ELLIPSIS) - 1, text + length - KEEP, KEEP);
 }
 
-void TessoidObject::SetSourceName(const char* text) { CopySourceName(sourceName, text); }
+void TessoidObject::SetSourceName(const char* text) {
+    CopySourceName(sourceName, text);
+}
 
 namespace {
 
@@ -43,8 +45,7 @@ namespace {
 // vertices are all alive at this point, and this is the import's highest memory.
 constexpr size_t EDGE_SET_BLOCKS = 4;
 
-template <typename Visit>
-void eachEdge(const std::vector<IndexTriple>& faces, Visit&& visit) {
+template <typename Visit> void eachEdge(const std::vector<IndexTriple>& faces, Visit&& visit) {
     for (const IndexTriple& f : faces) {
         visit(f.a, f.b);
         visit(f.b, f.c);
@@ -69,7 +70,8 @@ std::vector<EdgePair> BuildEdgeSet(const std::vector<IndexTriple>& faces) {
     const size_t vertices = static_cast<size_t>(highest) + 1;
     // start[v]: where v's partners begin among all filed edges; start[vertices] = 3 faces.
     std::vector<int32_t> start(vertices + 1, 0);
-    eachEdge(faces, [&](int32_t p, int32_t q) { ++start[static_cast<size_t>(std::min(p, q)) + 1]; });
+    eachEdge(faces,
+             [&](int32_t p, int32_t q) { ++start[static_cast<size_t>(std::min(p, q)) + 1]; });
     for (size_t v = 1; v <= vertices; ++v)
         start[v] += start[v - 1];
 
@@ -115,8 +117,9 @@ std::vector<EdgePair> BuildEdgeSet(const std::vector<IndexTriple>& faces) {
         fileBlock(blockStart[b], blockStart[b + 1], [&](int32_t, int32_t) { ++kept; });
     edges.reserve(kept);
     for (size_t b = 0; b + 1 < blockStart.size(); ++b)
-        fileBlock(blockStart[b], blockStart[b + 1],
-                  [&](int32_t v, int32_t p) { edges.push_back({v, p}); });
+        fileBlock(blockStart[b], blockStart[b + 1], [&](int32_t v, int32_t p) {
+            edges.push_back({v, p});
+        });
     return edges;
 }
 
@@ -207,9 +210,7 @@ int32_t TessoidObject::BuildMesh(int32_t, HostBuilder* builder) {
     if (builder->beginMesh)
         builder->beginMesh(context, faceCount(), 0);
 
-    auto corners = [this](const IndexTriple& f) {
-        return invert ? IndexTriple{f.a, f.c, f.b} : f;
-    };
+    auto corners = [this](const IndexTriple& f) { return invert ? IndexTriple{f.a, f.c, f.b} : f; };
     const bool hasNormals = normalCount() > 0;
     const bool hasUvs = uvCount() > 0;
 
@@ -219,7 +220,8 @@ int32_t TessoidObject::BuildMesh(int32_t, HostBuilder* builder) {
             const int32_t index[3] = {f.a, f.b, f.c};
             TriangleRecord record{};
             record.tag = TRIANGLE_RECORD_TAG;
-            record.contents = (hasNormals ? TRIANGLE_HAS_NORMALS : 0) | (hasUvs ? TRIANGLE_HAS_UVS : 0);
+            record.contents =
+                (hasNormals ? TRIANGLE_HAS_NORMALS : 0) | (hasUvs ? TRIANGLE_HAS_UVS : 0);
             for (int k = 0; k < 3; ++k) {
                 const size_t i = static_cast<size_t>(index[k]);
                 widen(vertices[i], &record.positions[k * 3]);
@@ -301,7 +303,9 @@ int32_t TessoidObject::MarkDeclared() {
     return 0;
 }
 
-int32_t TessoidObject::SceneQuery(int32_t) { return 1; }
+int32_t TessoidObject::SceneQuery(int32_t) {
+    return 1;
+}
 
 int32_t TessoidObject::MarkDeclaredAgain() {
     flags |= FLAG_DECLARED;

@@ -22,7 +22,7 @@ constexpr int32_t STREAM_VERSION = 4;
 constexpr size_t SOURCE_NAME_SIZE = 256;
 
 class TessoidObject final : public ObjectBase {
-public:
+  public:
     explicit TessoidObject(ObjectTypeInterface* creationContext);
     ~TessoidObject() override;
 
@@ -61,13 +61,13 @@ public:
     char sourceName[SOURCE_NAME_SIZE]; // NUL-terminated, zero-padded
     std::vector<IndexTriple> faces;
     std::vector<Float3> vertices;
-    std::vector<Float3> normals;       // per vertex, or empty
-    std::vector<Float3> uvs;           // u, v, w per vertex, or empty
-    double smoothAngle = 0.0;          // property 1003
-    int32_t invert = 0;                // hand triangles to the host as (a, c, b)
-    std::vector<EdgePair> edges;       // unique, ascending
+    std::vector<Float3> normals; // per vertex, or empty
+    std::vector<Float3> uvs;     // u, v, w per vertex, or empty
+    double smoothAngle = 0.0;    // property 1003
+    int32_t invert = 0;          // hand triangles to the host as (a, c, b)
+    std::vector<EdgePair> edges; // unique, ascending
 
-private:
+  private:
     // Restores the class invariant after the arrays came from outside.
     void dropUntrustedArrays();
 };

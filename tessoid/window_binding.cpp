@@ -18,8 +18,7 @@ std::vector<std::pair<DWORD, void*>>& entries() {
 }
 
 // The lock exists only while the library is attached; without it no host runs.
-template <typename F>
-auto underLock(F f) {
+template <typename F> auto underLock(F f) {
     if (!State().lockReady)
         return f();
     WindowCreationLock lock;

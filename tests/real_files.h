@@ -9,12 +9,18 @@
 
 namespace realfiles {
 
-inline std::string dataDir() { return TESSOID_TESTDATA_DIR; }
-inline std::string dir(const char* kind) { return dataDir() + "/" + kind; }
+inline std::string dataDir() {
+    return TESSOID_TESTDATA_DIR;
+}
+inline std::string dir(const char* kind) {
+    return dataDir() + "/" + kind;
+}
 inline std::string path(const char* kind, const std::string& name) {
     return dir(kind) + "/" + name;
 }
-inline bool fullSet() { return TESSOID_FULL_TESTDATA != 0; }
+inline bool fullSet() {
+    return TESSOID_FULL_TESTDATA != 0;
+}
 inline bool has(const char* kind, const std::string& name) {
     return std::filesystem::exists(path(kind, name));
 }

@@ -58,9 +58,9 @@ enum class ChunkDataKind : uint8_t {
     KfHeader,
     NodeHeader,
     BoundingBox,
-    TrackPoint,    // position, scale, colour tracks
+    TrackPoint, // position, scale, colour tracks
     TrackRotation,
-    TrackFloat,    // fov, roll, hotspot, falloff tracks
+    TrackFloat, // fov, roll, hotspot, falloff tracks
     TrackMorph,
     TrackHide,
 };
@@ -289,7 +289,8 @@ struct TrackHeader {
 };
 struct TrackKey {
     uint32_t time = 0;
-    uint16_t splineFlags = 0; // 0x01 tension, 0x02 continuity, 0x04 bias, 0x08 easeTo, 0x10 easeFrom
+    uint16_t splineFlags =
+        0; // 0x01 tension, 0x02 continuity, 0x04 bias, 0x08 easeTo, 0x10 easeFrom
     float tension = 0.0f, continuity = 0.0f, bias = 0.0f, easeTo = 0.0f, easeFrom = 0.0f;
 };
 struct RotationValue {

@@ -157,7 +157,9 @@ bool readExact(void* dst, uint32_t n) {
 
 } // namespace
 
-FileTable& fileTable() { return gTable; }
+FileTable& fileTable() {
+    return gTable;
+}
 
 uint16_t fromLittle16(const uint8_t* b) {
     return static_cast<uint16_t>(b[0] | (b[1] << 8));
@@ -192,7 +194,9 @@ void makeCurrentFileByIndex(uint32_t slot) {
         makeCurrentFile(f);
 }
 
-uint32_t currentPosition() { return gTable.current ? gTable.current->position : 0; }
+uint32_t currentPosition() {
+    return gTable.current ? gTable.current->position : 0;
+}
 
 void seekCurrent(uint32_t offset) {
     // The window stays valid; the next read refills it if the offset lies outside.
@@ -200,8 +204,12 @@ void seekCurrent(uint32_t offset) {
         gTable.current->position = offset;
 }
 
-void setReadLimit(uint32_t end) { gReadLimit = end; }
-uint32_t readLimit() { return gReadLimit; }
+void setReadLimit(uint32_t end) {
+    gReadLimit = end;
+}
+uint32_t readLimit() {
+    return gReadLimit;
+}
 
 ChunkFile* openChunkFile(const char* name, const char* modeText) {
     if (!name || !modeText) {
@@ -350,12 +358,16 @@ uint8_t readUint8() {
     uint8_t b = 0;
     return readExact(&b, 1) ? b : 0;
 }
-int16_t readInt16() { return static_cast<int16_t>(readUint16()); }
+int16_t readInt16() {
+    return static_cast<int16_t>(readUint16());
+}
 uint16_t readUint16() {
     uint8_t b[2];
     return readExact(b, 2) ? fromLittle16(b) : 0;
 }
-int32_t readInt32() { return static_cast<int32_t>(readUint32()); }
+int32_t readInt32() {
+    return static_cast<int32_t>(readUint32());
+}
 uint32_t readUint32() {
     uint8_t b[4];
     return readExact(b, 4) ? fromLittle32(b) : 0;

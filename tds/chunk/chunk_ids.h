@@ -13,11 +13,11 @@ namespace tds {
 
 // How the own data of a chunk is laid out ahead of its children.
 enum class OwnDataKind : uint8_t {
-    Container,    // children right after the header
-    Fixed,        // fixedSize bytes, then children
-    String,       // [prefix bytes] string of at most stringLimit bytes with its zero, [suffix]
-    Counted,      // uint16 count, then count * elementSize bytes (faces)
-    WholeChunk,   // the rest of the chunk is own data: no children
+    Container,  // children right after the header
+    Fixed,      // fixedSize bytes, then children
+    String,     // [prefix bytes] string of at most stringLimit bytes with its zero, [suffix]
+    Counted,    // uint16 count, then count * elementSize bytes (faces)
+    WholeChunk, // the rest of the chunk is own data: no children
 };
 
 struct OwnDataRule {

@@ -8,9 +8,13 @@
 namespace tds {
 namespace {
 
-uint32_t addClamped(uint32_t a, uint32_t b) { return b > 0xFFFFFFFFu - a ? 0xFFFFFFFFu : a + b; }
+uint32_t addClamped(uint32_t a, uint32_t b) {
+    return b > 0xFFFFFFFFu - a ? 0xFFFFFFFFu : a + b;
+}
 
-uint32_t endOf(const ChunkNode* node) { return addClamped(node->position, node->length); }
+uint32_t endOf(const ChunkNode* node) {
+    return addClamped(node->position, node->length);
+}
 
 // The toolkit's record pattern: allocate through a caller's pointer when it is
 // none. Returns the record, or nullptr after recording the failure.

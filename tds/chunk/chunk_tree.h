@@ -23,9 +23,9 @@ struct ChunkNode {
     uint32_t id = 0;       // 16-bit id, zero-extended
     uint32_t length = 0;   // header + own data + children
     uint32_t position = 0; // file offset of the header; 0 for the top and in-memory chunks
-    std::unique_ptr<ChunkData> data; // decoded payload, or none
-    ChunkNode* next = nullptr;       // owned: next sibling
-    ChunkNode* children = nullptr;   // owned: first child
+    std::unique_ptr<ChunkData> data;  // decoded payload, or none
+    ChunkNode* next = nullptr;        // owned: next sibling
+    ChunkNode* children = nullptr;    // owned: first child
     uint8_t fileIndex = kNoFileIndex; // file table slot; 255: made in memory
 
     ChunkNode() = default;
@@ -74,7 +74,9 @@ void readExtEntryChildren(ChunkNode* node);
 // Decoded records. readChunkData() decodes on first use and returns the same
 // record afterwards; nullptr for ids without a decoded payload or on failure.
 ChunkData* readChunkData(ChunkNode* node);
-template <class T> T* readChunkDataAs(ChunkNode* node) { return chunkDataAs<T>(readChunkData(node)); }
+template <class T> T* readChunkDataAs(ChunkNode* node) {
+    return chunkDataAs<T>(readChunkData(node));
+}
 // Frees the record only while its file is open, so that it can be decoded again.
 void releaseChunkData(ChunkNode* node);
 void freeChunkData(ChunkNode* node);

@@ -64,6 +64,8 @@ const char* errorMessage(int32_t code);
 
 // True when the current operation must return: an error is pending and errors
 // are not being ignored.
-inline bool mustStop() { return errorPending() && !ignoreErrors(); }
+inline bool mustStop() {
+    return errorPending() && !ignoreErrors();
+}
 
 } // namespace tds

@@ -20,8 +20,8 @@ struct NodeNameEntry {
 };
 
 // The order in which node kinds get their parent names.
-constexpr uint16_t kNodeTags[] = {CK_NODE_CAMERA_TARGET, CK_NODE_OBJECT, CK_NODE_CAMERA,
-                                  CK_NODE_LIGHT, CK_NODE_LIGHT_TARGET, CK_NODE_SPOTLIGHT};
+constexpr uint16_t kNodeTags[] = {CK_NODE_CAMERA_TARGET, CK_NODE_OBJECT,       CK_NODE_CAMERA,
+                                  CK_NODE_LIGHT,         CK_NODE_LIGHT_TARGET, CK_NODE_SPOTLIGHT};
 
 bool isNodeTag(uint32_t id) {
     for (uint16_t tag : kNodeTags)

@@ -55,11 +55,17 @@ void fillCamera(ChunkNode* object, CameraRecord** record) {
 
 } // namespace
 
-void PrepareCameraRecord(CameraRecord** record) { detail::prepareRecord(record); }
+void PrepareCameraRecord(CameraRecord** record) {
+    detail::prepareRecord(record);
+}
 
-void FreeCameraRecord(CameraRecord** record) { detail::freeRecord(record); }
+void FreeCameraRecord(CameraRecord** record) {
+    detail::freeRecord(record);
+}
 
-uint32_t CountCameras(ChunkDatabase* db) { return detail::countObjects(db, isCamera); }
+uint32_t CountCameras(ChunkDatabase* db) {
+    return detail::countObjects(db, isCamera);
+}
 
 void FetchCameraByIndex(ChunkDatabase* db, uint32_t index, CameraRecord** record) {
     if (!db || !record) {

@@ -98,7 +98,9 @@ class PrivateCopy {
 bool checkDatabase(const ChunkDatabase* db, std::initializer_list<uint32_t> kinds);
 
 // Colour byte to float: each byte times the float nearest 1/255.
-inline float byteToUnit(uint8_t b) { return static_cast<float>(b) * 0.003921569f; }
+inline float byteToUnit(uint8_t b) {
+    return static_cast<float>(b) * 0.003921569f;
+}
 
 // The decoded record of an optional child: nullptr when the child is missing
 // (readChunkData itself would record ERR_INVALID_ARG for a missing node).

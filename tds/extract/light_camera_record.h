@@ -42,16 +42,16 @@ struct SpotParameters {
 
 // One omni light or spotlight.
 struct LightRecord {
-    char name[kObjectNameSize] = {}; // object name, at most 10 characters
-    Point position;                  // light position
+    char name[kObjectNameSize] = {};              // object name, at most 10 characters
+    Point position;                               // light position
     Color color{0.708852f, 0.708852f, 0.708852f}; // light colour
-    float multiplier = 1.0f;         // intensity multiplier
-    uint8_t off = 0;                 // light switched off
-    uint8_t attenuated = 0;          // attenuation on
-    float innerRange = 10.0f;        // attenuation start distance
-    float outerRange = 100.0f;       // attenuation end distance
-    std::unique_ptr<StringList> excludeList; // names of objects the light ignores
-    std::unique_ptr<SpotParameters> spot;    // spotlight part; nullptr for omni lights
+    float multiplier = 1.0f;                      // intensity multiplier
+    uint8_t off = 0;                              // light switched off
+    uint8_t attenuated = 0;                       // attenuation on
+    float innerRange = 10.0f;                     // attenuation start distance
+    float outerRange = 100.0f;                    // attenuation end distance
+    std::unique_ptr<StringList> excludeList;      // names of objects the light ignores
+    std::unique_ptr<SpotParameters> spot;         // spotlight part; nullptr for omni lights
 };
 
 // One camera.
@@ -60,10 +60,11 @@ struct CameraRecord {
     Point position;                  // eye position
     Point target{1.0f, 1.0f, 1.0f};  // point looked at
     float roll = 0.0f;               // roll about the view axis, degrees
-    float fieldOfView = 45.0f;       // degrees: 2400 / focal length (kept when that is not a positive number)
-    uint8_t showCone = 0;            // cone shown in the viewports
-    float nearRange = 10.0f;         // near range
-    float farRange = 1000.0f;        // far range
+    float fieldOfView =
+        45.0f;            // degrees: 2400 / focal length (kept when that is not a positive number)
+    uint8_t showCone = 0; // cone shown in the viewports
+    float nearRange = 10.0f;  // near range
+    float farRange = 1000.0f; // far range
 };
 
 // Omni light: allocates a record when there is none, resets every field and

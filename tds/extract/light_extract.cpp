@@ -41,11 +41,21 @@ void readLightChild(LightRecord& r, ChunkNode* c) {
             r.color = {detail::byteToUnit(d->r), detail::byteToUnit(d->g),
                        detail::byteToUnit(d->b)};
         break;
-    case CK_LIGHT_MULTIPLIER: readFloatInto(c, r.multiplier); break;
-    case CK_LIGHT_INNER_RANGE: readFloatInto(c, r.innerRange); break;
-    case CK_LIGHT_OUTER_RANGE: readFloatInto(c, r.outerRange); break;
-    case detail::CK_LIGHT_OFF: r.off = 1; break;
-    case detail::CK_LIGHT_ATTENUATE: r.attenuated = 1; break;
+    case CK_LIGHT_MULTIPLIER:
+        readFloatInto(c, r.multiplier);
+        break;
+    case CK_LIGHT_INNER_RANGE:
+        readFloatInto(c, r.innerRange);
+        break;
+    case CK_LIGHT_OUTER_RANGE:
+        readFloatInto(c, r.outerRange);
+        break;
+    case detail::CK_LIGHT_OFF:
+        r.off = 1;
+        break;
+    case detail::CK_LIGHT_ATTENUATE:
+        r.attenuated = 1;
+        break;
     case CK_LIGHT_EXCLUDE:
         if (const StringData* d = readChunkDataAs<StringData>(c)) {
             StringList* list = r.excludeList.release();
@@ -60,15 +70,31 @@ void readLightChild(LightRecord& r, ChunkNode* c) {
 
 void readSpotChild(SpotParameters& s, ChunkNode* c) {
     switch (c->id) {
-    case CK_SPOT_ROLL: readFloatInto(c, s.roll); break;
-    case CK_SPOT_ASPECT: readFloatInto(c, s.aspect); break;
-    case CK_LIGHT_RAY_BIAS: readFloatInto(c, s.rayBias); break;
+    case CK_SPOT_ROLL:
+        readFloatInto(c, s.roll);
+        break;
+    case CK_SPOT_ASPECT:
+        readFloatInto(c, s.aspect);
+        break;
+    case CK_LIGHT_RAY_BIAS:
+        readFloatInto(c, s.rayBias);
+        break;
     case detail::CK_SPOT_SHADOWED:
-    case detail::CK_SPOT_SHADOWED_ALT: s.shadowed = 1; break;
-    case detail::CK_SPOT_RAY_SHADOWS: s.rayShadows = 1; break;
-    case detail::CK_SPOT_RECTANGULAR: s.rectangular = 1; break;
-    case detail::CK_SPOT_SEE_CONE: s.seeCone = 1; break;
-    case detail::CK_SPOT_OVERSHOOT: s.overshoot = 1; break;
+    case detail::CK_SPOT_SHADOWED_ALT:
+        s.shadowed = 1;
+        break;
+    case detail::CK_SPOT_RAY_SHADOWS:
+        s.rayShadows = 1;
+        break;
+    case detail::CK_SPOT_RECTANGULAR:
+        s.rectangular = 1;
+        break;
+    case detail::CK_SPOT_SEE_CONE:
+        s.seeCone = 1;
+        break;
+    case detail::CK_SPOT_OVERSHOOT:
+        s.overshoot = 1;
+        break;
     case CK_LIGHT_SHADOW:
         s.localShadow = 1;
         if (const LightShadowData* d = readChunkDataAs<LightShadowData>(c)) {
@@ -134,8 +160,8 @@ void fetchLight(ChunkDatabase* db, uint32_t index, LightRecord** record, LightKi
     if (!detail::checkDatabase(db, {CK_MESH_FILE, CK_PROJECT_FILE}))
         return;
     try {
-        if (ChunkNode* light = detail::nthObject(
-                db, index, [kind](ChunkNode* n) { return lightKind(n) == kind; }))
+        if (ChunkNode* light =
+                detail::nthObject(db, index, [kind](ChunkNode* n) { return lightKind(n) == kind; }))
             fillLight(light, record);
     } catch (const std::bad_alloc&) {
         pushError(ERR_NO_MEM);
@@ -162,11 +188,17 @@ void PrepareSpotlightRecord(LightRecord** record) {
         pushError(ERR_NO_MEM);
 }
 
-void FreeLightRecord(LightRecord** record) { detail::freeRecord(record); }
+void FreeLightRecord(LightRecord** record) {
+    detail::freeRecord(record);
+}
 
-uint32_t CountOmniLights(ChunkDatabase* db) { return countLights(db, LightKind::Omni); }
+uint32_t CountOmniLights(ChunkDatabase* db) {
+    return countLights(db, LightKind::Omni);
+}
 
-uint32_t CountSpotlights(ChunkDatabase* db) { return countLights(db, LightKind::Spot); }
+uint32_t CountSpotlights(ChunkDatabase* db) {
+    return countLights(db, LightKind::Spot);
+}
 
 void FetchOmniLightByIndex(ChunkDatabase* db, uint32_t index, LightRecord** record) {
     fetchLight(db, index, record, LightKind::Omni);

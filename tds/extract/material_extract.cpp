@@ -14,7 +14,9 @@ using detail::childWithId;
 using detail::copyName;
 
 // Int16 percentages are whole percents; the factor is the float nearest 0.01.
-float percentFromInt(int16_t value) { return static_cast<float>(value) * 0.01f; }
+float percentFromInt(int16_t value) {
+    return static_cast<float>(value) * 0.01f;
+}
 
 Color colorFrom(const ColorByteData& c) {
     return {byteToUnit(c.r), byteToUnit(c.g), byteToUnit(c.b)};
@@ -84,17 +86,39 @@ void fillTextureMap(TextureMap& m, ChunkNode* node) {
             if (const Uint16Data* d = readChunkDataAs<Uint16Data>(c))
                 decodeTilingWord(m, d->value);
             break;
-        case CK_MAP_BLUR: value = &m.blur; break;
-        case CK_MAP_U_SCALE: value = &m.uScale; break;
-        case CK_MAP_V_SCALE: value = &m.vScale; break;
-        case CK_MAP_U_OFFSET: value = &m.uOffset; break;
-        case CK_MAP_V_OFFSET: value = &m.vOffset; break;
-        case CK_MAP_ROTATION: value = &m.rotation; break;
-        case CK_MAP_TINT_1: tint = &m.tint1; break;
-        case CK_MAP_TINT_2: tint = &m.tint2; break;
-        case CK_MAP_TINT_R: tint = &m.redTint; break;
-        case CK_MAP_TINT_G: tint = &m.greenTint; break;
-        case CK_MAP_TINT_B: tint = &m.blueTint; break;
+        case CK_MAP_BLUR:
+            value = &m.blur;
+            break;
+        case CK_MAP_U_SCALE:
+            value = &m.uScale;
+            break;
+        case CK_MAP_V_SCALE:
+            value = &m.vScale;
+            break;
+        case CK_MAP_U_OFFSET:
+            value = &m.uOffset;
+            break;
+        case CK_MAP_V_OFFSET:
+            value = &m.vOffset;
+            break;
+        case CK_MAP_ROTATION:
+            value = &m.rotation;
+            break;
+        case CK_MAP_TINT_1:
+            tint = &m.tint1;
+            break;
+        case CK_MAP_TINT_2:
+            tint = &m.tint2;
+            break;
+        case CK_MAP_TINT_R:
+            tint = &m.redTint;
+            break;
+        case CK_MAP_TINT_G:
+            tint = &m.greenTint;
+            break;
+        case CK_MAP_TINT_B:
+            tint = &m.blueTint;
+            break;
         default:
             break;
         }
@@ -111,71 +135,120 @@ void fillTextureMap(TextureMap& m, ChunkNode* node) {
 
 TextureMap* mapOf(MaterialRecord& r, uint32_t id) {
     switch (id) {
-    case CK_MAT_TEXTURE_MAP: return &r.texture1;
-    case CK_MAT_TEXTURE_MASK: return &r.texture1Mask;
-    case CK_MAT_TEXTURE2_MAP: return &r.texture2;
-    case CK_MAT_TEXTURE2_MASK: return &r.texture2Mask;
-    case CK_MAT_OPACITY_MAP: return &r.opacityMap;
-    case CK_MAT_OPACITY_MASK: return &r.opacityMask;
-    case CK_MAT_BUMP_MAP: return &r.bumpMap;
-    case CK_MAT_BUMP_MASK: return &r.bumpMask;
-    case CK_MAT_SPECULAR_MAP: return &r.specularMap;
-    case CK_MAT_SPECULAR_MASK: return &r.specularMask;
-    case CK_MAT_SHININESS_MAP: return &r.shininessMap;
-    case CK_MAT_SHININESS_MASK: return &r.shininessMask;
-    case CK_MAT_SELF_ILLUM_MAP: return &r.selfIllumMap;
-    case CK_MAT_SELF_ILLUM_MASK: return &r.selfIllumMask;
-    case CK_MAT_REFLECTION_MAP: return &r.reflectionMap;
-    case CK_MAT_REFLECTION_MASK: return &r.reflectionMask;
-    default: return nullptr;
+    case CK_MAT_TEXTURE_MAP:
+        return &r.texture1;
+    case CK_MAT_TEXTURE_MASK:
+        return &r.texture1Mask;
+    case CK_MAT_TEXTURE2_MAP:
+        return &r.texture2;
+    case CK_MAT_TEXTURE2_MASK:
+        return &r.texture2Mask;
+    case CK_MAT_OPACITY_MAP:
+        return &r.opacityMap;
+    case CK_MAT_OPACITY_MASK:
+        return &r.opacityMask;
+    case CK_MAT_BUMP_MAP:
+        return &r.bumpMap;
+    case CK_MAT_BUMP_MASK:
+        return &r.bumpMask;
+    case CK_MAT_SPECULAR_MAP:
+        return &r.specularMap;
+    case CK_MAT_SPECULAR_MASK:
+        return &r.specularMask;
+    case CK_MAT_SHININESS_MAP:
+        return &r.shininessMap;
+    case CK_MAT_SHININESS_MASK:
+        return &r.shininessMask;
+    case CK_MAT_SELF_ILLUM_MAP:
+        return &r.selfIllumMap;
+    case CK_MAT_SELF_ILLUM_MASK:
+        return &r.selfIllumMask;
+    case CK_MAT_REFLECTION_MAP:
+        return &r.reflectionMap;
+    case CK_MAT_REFLECTION_MASK:
+        return &r.reflectionMask;
+    default:
+        return nullptr;
     }
 }
 
 // The map whose procedural parameters a CK_MAP_PROC_DATA family id carries.
 TextureMap* procedureMapOf(MaterialRecord& r, uint32_t id) {
     switch (id) {
-    case 0xA320: return &r.texture1;
-    case 0xA321: return &r.texture2;
-    case 0xA322: return &r.opacityMap;
-    case 0xA324: return &r.bumpMap;
-    case 0xA325: return &r.specularMap;
-    case 0xA326: return &r.shininessMap;
-    case 0xA328: return &r.selfIllumMap;
-    case 0xA32A: return &r.texture1Mask;
-    case 0xA32C: return &r.texture2Mask;
-    case 0xA32E: return &r.opacityMask;
-    case 0xA330: return &r.bumpMask;
-    case 0xA332: return &r.specularMask;
-    case 0xA334: return &r.shininessMask;
-    case 0xA336: return &r.selfIllumMask;
-    case 0xA338: return &r.reflectionMask;
-    default: return nullptr;
+    case 0xA320:
+        return &r.texture1;
+    case 0xA321:
+        return &r.texture2;
+    case 0xA322:
+        return &r.opacityMap;
+    case 0xA324:
+        return &r.bumpMap;
+    case 0xA325:
+        return &r.specularMap;
+    case 0xA326:
+        return &r.shininessMap;
+    case 0xA328:
+        return &r.selfIllumMap;
+    case 0xA32A:
+        return &r.texture1Mask;
+    case 0xA32C:
+        return &r.texture2Mask;
+    case 0xA32E:
+        return &r.opacityMask;
+    case 0xA330:
+        return &r.bumpMask;
+    case 0xA332:
+        return &r.specularMask;
+    case 0xA334:
+        return &r.shininessMask;
+    case 0xA336:
+        return &r.selfIllumMask;
+    case 0xA338:
+        return &r.reflectionMask;
+    default:
+        return nullptr;
     }
 }
 
 float* percentOf(MaterialRecord& r, uint32_t id) {
     switch (id) {
-    case CK_MAT_SHININESS: return &r.shininess;
-    case CK_MAT_SHININESS_STRENGTH: return &r.shininessStrength;
-    case CK_MAT_TRANSPARENCY: return &r.transparency;
-    case CK_MAT_TRANSPARENCY_FALLOFF: return &r.transparencyFalloff;
-    case CK_MAT_REFLECT_BLUR: return &r.reflectionBlur;
-    case CK_MAT_SELF_ILLUM: return &r.selfIllumination;
-    default: return nullptr;
+    case CK_MAT_SHININESS:
+        return &r.shininess;
+    case CK_MAT_SHININESS_STRENGTH:
+        return &r.shininessStrength;
+    case CK_MAT_TRANSPARENCY:
+        return &r.transparency;
+    case CK_MAT_TRANSPARENCY_FALLOFF:
+        return &r.transparencyFalloff;
+    case CK_MAT_REFLECT_BLUR:
+        return &r.reflectionBlur;
+    case CK_MAT_SELF_ILLUM:
+        return &r.selfIllumination;
+    default:
+        return nullptr;
     }
 }
 
 uint8_t* flagOf(MaterialRecord& r, uint32_t id) {
     switch (id) {
-    case detail::CK_MAT_USE_REFLECT_BLUR: return &r.useReflectionBlur;
-    case detail::CK_MAT_USE_FALLOFF: return &r.useTransparencyFalloff;
-    case detail::CK_MAT_TWO_SIDED: return &r.twoSided;
-    case detail::CK_MAT_SELF_ILLUM_ON: return &r.selfIlluminated;
-    case detail::CK_MAT_ADDITIVE: return &r.additive;
-    case detail::CK_MAT_WIRE_ABSOLUTE: return &r.wireAbsolute;
-    case detail::CK_MAT_FACE_MAP: return &r.faceMapped;
-    case detail::CK_MAT_SOFTEN: return &r.soften;
-    default: return nullptr;
+    case detail::CK_MAT_USE_REFLECT_BLUR:
+        return &r.useReflectionBlur;
+    case detail::CK_MAT_USE_FALLOFF:
+        return &r.useTransparencyFalloff;
+    case detail::CK_MAT_TWO_SIDED:
+        return &r.twoSided;
+    case detail::CK_MAT_SELF_ILLUM_ON:
+        return &r.selfIlluminated;
+    case detail::CK_MAT_ADDITIVE:
+        return &r.additive;
+    case detail::CK_MAT_WIRE_ABSOLUTE:
+        return &r.wireAbsolute;
+    case detail::CK_MAT_FACE_MAP:
+        return &r.faceMapped;
+    case detail::CK_MAT_SOFTEN:
+        return &r.soften;
+    default:
+        return nullptr;
     }
 }
 
@@ -277,9 +350,13 @@ void fillMaterial(ChunkNode* entry, MaterialRecord** record) {
 
 } // namespace
 
-void PrepareMaterialRecord(MaterialRecord** record) { detail::prepareRecord(record); }
+void PrepareMaterialRecord(MaterialRecord** record) {
+    detail::prepareRecord(record);
+}
 
-void FreeMaterialRecord(MaterialRecord** record) { detail::freeRecord(record); }
+void FreeMaterialRecord(MaterialRecord** record) {
+    detail::freeRecord(record);
+}
 
 void RefreshMaterialIndex(ChunkDatabase* db) {
     if (!db) {

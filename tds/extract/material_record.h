@@ -48,40 +48,40 @@ struct MaterialRecord {
     float shininess = 0.0f;            // shininess percentage
     float shininessStrength = 0.0f;    // shininess strength percentage
     float reflectionBlur = 0.0f;       // reflection blur percentage
-    float transparency = 0.0f;         // transparency percentage; negated by a later falloff-in flag
-    float transparencyFalloff = 0.0f;  // transparency falloff percentage
-    float selfIllumination = 0.0f;     // self-illumination percentage
-    float wireSize = 1.0f;             // wire thickness
-    int32_t shading = 3;               // shading mode; 0 for wire frame
-    uint8_t useReflectionBlur = 0;     // reflection blur is on
-    uint8_t useTransparencyFalloff = 0; // transparency falloff is on
-    uint8_t twoSided = 0;              // faces render from both sides
-    uint8_t selfIlluminated = 0;       // self-illumination is on
-    uint8_t additive = 0;              // additive transparency
-    uint8_t wireAbsolute = 0;          // wire size in units, not pixels
-    uint8_t faceMapped = 0;            // map applied per face
-    uint8_t soften = 0;                // soft highlights
-    TextureMap texture1;               // first texture map
-    TextureMap texture1Mask;           // its mask
-    TextureMap texture2;               // second texture map
-    TextureMap texture2Mask;           // its mask
-    TextureMap opacityMap;             // opacity map
-    TextureMap opacityMask;            // its mask
-    TextureMap bumpMap;                // bump map
-    TextureMap bumpMask;               // its mask
-    TextureMap specularMap;            // specular map
-    TextureMap specularMask;           // its mask
-    TextureMap shininessMap;           // shininess map
-    TextureMap shininessMask;          // its mask
-    TextureMap selfIllumMap;           // self-illumination map
-    TextureMap selfIllumMask;          // its mask
-    TextureMap reflectionMap;          // reflection map (never has procedural data)
-    uint8_t useAutoReflection = 0;     // automatic reflection map is on
-    uint8_t autoReflectionFlagA = 0;   // auto-reflection flags bits 0 and 3 both set
-    uint8_t autoReflectionFlagB = 0;   // auto-reflection flags bits 0 and 4 both set
-    int32_t autoReflectionSize = 100;  // auto-reflection map size
+    float transparency = 0.0f;        // transparency percentage; negated by a later falloff-in flag
+    float transparencyFalloff = 0.0f; // transparency falloff percentage
+    float selfIllumination = 0.0f;    // self-illumination percentage
+    float wireSize = 1.0f;            // wire thickness
+    int32_t shading = 3;              // shading mode; 0 for wire frame
+    uint8_t useReflectionBlur = 0;    // reflection blur is on
+    uint8_t useTransparencyFalloff = 0;  // transparency falloff is on
+    uint8_t twoSided = 0;                // faces render from both sides
+    uint8_t selfIlluminated = 0;         // self-illumination is on
+    uint8_t additive = 0;                // additive transparency
+    uint8_t wireAbsolute = 0;            // wire size in units, not pixels
+    uint8_t faceMapped = 0;              // map applied per face
+    uint8_t soften = 0;                  // soft highlights
+    TextureMap texture1;                 // first texture map
+    TextureMap texture1Mask;             // its mask
+    TextureMap texture2;                 // second texture map
+    TextureMap texture2Mask;             // its mask
+    TextureMap opacityMap;               // opacity map
+    TextureMap opacityMask;              // its mask
+    TextureMap bumpMap;                  // bump map
+    TextureMap bumpMask;                 // its mask
+    TextureMap specularMap;              // specular map
+    TextureMap specularMask;             // its mask
+    TextureMap shininessMap;             // shininess map
+    TextureMap shininessMask;            // its mask
+    TextureMap selfIllumMap;             // self-illumination map
+    TextureMap selfIllumMask;            // its mask
+    TextureMap reflectionMap;            // reflection map (never has procedural data)
+    uint8_t useAutoReflection = 0;       // automatic reflection map is on
+    uint8_t autoReflectionFlagA = 0;     // auto-reflection flags bits 0 and 3 both set
+    uint8_t autoReflectionFlagB = 0;     // auto-reflection flags bits 0 and 4 both set
+    int32_t autoReflectionSize = 100;    // auto-reflection map size
     int32_t autoReflectionFrameStep = 1; // frames between auto-reflection renders
-    TextureMap reflectionMask;         // reflection map mask
+    TextureMap reflectionMask;           // reflection map mask
 };
 
 // Allocates a record when `*record` is nullptr, then resets every field

@@ -24,7 +24,9 @@ template <class T> void sizeArray(std::vector<T>& array, size_t count, const T& 
     array.resize(count, fill);
 }
 
-template <class T> void dropArray(std::vector<T>& array) { std::vector<T>().swap(array); }
+template <class T> void dropArray(std::vector<T>& array) {
+    std::vector<T>().swap(array);
+}
 
 // The chunk record keeps a consistent, empty array once its array has moved out.
 template <class T> std::vector<T> takeArray(std::vector<T>& array) {
@@ -33,7 +35,9 @@ template <class T> std::vector<T> takeArray(std::vector<T>& array) {
     return taken;
 }
 
-uint16_t count16(size_t n) { return static_cast<uint16_t>(n > 0xFFFF ? 0xFFFF : n); }
+uint16_t count16(size_t n) {
+    return static_cast<uint16_t>(n > 0xFFFF ? 0xFFFF : n);
+}
 
 // Face array with its material groups, smoothing masks and box map.
 void readFaces(MeshRecord& r, ChunkNode* facesNode) {
@@ -284,7 +288,9 @@ void DropMeshParts(MeshRecord* record, uint32_t parts) {
     }
 }
 
-void FreeMeshRecord(MeshRecord** record) { detail::freeRecord(record); }
+void FreeMeshRecord(MeshRecord** record) {
+    detail::freeRecord(record);
+}
 
 void RefreshObjectIndex(ChunkDatabase* db) {
     if (!db) {

@@ -3,19 +3,27 @@
 #pragma once
 
 #include <cstdio>
-#include <sys/wait.h>
 #include <string>
+#include <sys/wait.h>
 
 namespace e2e {
 
-inline std::string binDir() { return std::string(TESSOID_BINARY_DIR) + "/bin"; }
-inline std::string pluginPath() { return binDir() + "/libTessoid.so"; }
-inline std::string hostPath() { return binDir() + "/tessoid-host"; }
-inline std::string sourceDir() { return TESSOID_SOURCE_DIR; }
+inline std::string binDir() {
+    return std::string(TESSOID_BINARY_DIR) + "/bin";
+}
+inline std::string pluginPath() {
+    return binDir() + "/libTessoid.so";
+}
+inline std::string hostPath() {
+    return binDir() + "/tessoid-host";
+}
+inline std::string sourceDir() {
+    return TESSOID_SOURCE_DIR;
+}
 
 struct RunResult {
     int exitCode = -1;
-    std::string out;  // stdout and stderr together
+    std::string out; // stdout and stderr together
 };
 
 // Runs a shell command line; its output and exit code.
@@ -35,7 +43,9 @@ inline RunResult runCommand(const std::string& line) {
 }
 
 // Runs tessoid-host with the given arguments (already shell-quoted where needed).
-inline RunResult runHost(const std::string& args) { return runCommand("'" + hostPath() + "' " + args); }
+inline RunResult runHost(const std::string& args) {
+    return runCommand("'" + hostPath() + "' " + args);
+}
 
 inline std::string readFile(const std::string& path) {
     std::string text;

@@ -8,11 +8,11 @@
 #include <sstream>
 
 #include "e2e_support.h"
-#include "plugin_host_fixture.h"
 #include "host/dialog_robot.h"
 #include "host/plugin_host.h"
 #include "host/report.h"
 #include "platform/standin_control.h"
+#include "plugin_host_fixture.h"
 #include "tessoid_version.h"
 
 using namespace host;
@@ -20,7 +20,7 @@ using namespace host;
 namespace {
 
 class HostTest : public e2e::PluginHostTest {
-protected:
+  protected:
     HostHandle newSolid(int button) {
         robot.plan({button});
         HostHandle handle = 0;
@@ -132,8 +132,8 @@ TEST(HostCli, InfoNewSaveLoadRoundTrip) {
 
     std::string scene = e2e::tempPath("cli.tsc"), text1 = e2e::tempPath("cli1.inc"),
                 text2 = e2e::tempPath("cli2.inc");
-    e2e::RunResult made = e2e::runHost("new octahedron --save '" + scene + "' --scene-text '" +
-                                       text1 + "'");
+    e2e::RunResult made =
+        e2e::runHost("new octahedron --save '" + scene + "' --scene-text '" + text1 + "'");
     ASSERT_EQ(made.exitCode, 0) << made.out;
     EXPECT_NE(made.out.find("Tessoid1  (mesh object)  vertices 6  triangles 8  edges 12"),
               std::string::npos)
@@ -168,14 +168,17 @@ TEST(HostCli, FailedImportsSayWhatAndWhere) {
     std::fclose(f);
     e2e::RunResult r = e2e::runHost("import '" + bad + "'");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.out.find("tessoid-host: Failed to read '" + bad +
-                         "', line 5: a face corner refers to vertex 9, but the file has 3 vertices\n"),
-              std::string::npos) << r.out;
+    EXPECT_NE(
+        r.out.find("tessoid-host: Failed to read '" + bad +
+                   "', line 5: a face corner refers to vertex 9, but the file has 3 vertices\n"),
+        std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("nothing was imported from '" + bad + "'"), std::string::npos) << r.out;
 
     r = e2e::runHost("import '" + e2e::tempPath("absent.obj") + "'");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.out.find("can't be opened or read: No such file or directory"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("can't be opened or read: No such file or directory"), std::string::npos)
+        << r.out;
 
     r = e2e::runHost("import '" + e2e::tempPath("notes.txt") + "'");
     EXPECT_EQ(r.exitCode, 1);
@@ -189,7 +192,8 @@ TEST(HostCli, SessionHoldsNothingMoreAfterItsFirstRound) {
     e2e::RunResult r = e2e::runHost("session --rounds 3 --openings 24 --pages 2");
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_NE(r.out.find(", 78 dialog openings, 5 bitmaps on the dialog's buttons\n"),
-              std::string::npos) << r.out;
+              std::string::npos)
+        << r.out;
     EXPECT_EQ(r.out.find("holds more"), std::string::npos) << r.out;
     EXPECT_EQ(e2e::runHost("session --rounds 0").exitCode, 2);
 }
@@ -205,13 +209,14 @@ TEST(HostCli, ExitCodesAndMessagesSayWhatFailedWhereAndWhy) {
 
     r = e2e::runHost("--help");
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* code : {"  0  success", "  1  the command failed", "  2  usage error",
-                             "  3  contract break"})
+    for (const char* code :
+         {"  0  success", "  1  the command failed", "  2  usage error", "  3  contract break"})
         EXPECT_NE(r.out.find(code), std::string::npos) << code;
 
     r = e2e::runHost("new cube --no-such-option");
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_NE(r.out.find("tessoid-host: unknown option --no-such-option\nusage:"), std::string::npos)
+    EXPECT_NE(r.out.find("tessoid-host: unknown option --no-such-option\nusage:"),
+              std::string::npos)
         << r.out;
     EXPECT_EQ(e2e::runHost("").exitCode, 2);
     EXPECT_EQ(e2e::runHost("import a.obj b.obj").exitCode, 2);
@@ -221,21 +226,25 @@ TEST(HostCli, ExitCodesAndMessagesSayWhatFailedWhereAndWhy) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("tessoid-host: cannot save the scene: cannot write " + nowhere +
                          ": No such file or directory\n"),
-              std::string::npos) << r.out;
+              std::string::npos)
+        << r.out;
     r = e2e::runHost("new cube --scene-text '" + nowhere + "'");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("cannot write " + nowhere + ": No such file or directory"),
-              std::string::npos) << r.out;
+              std::string::npos)
+        << r.out;
     r = e2e::runHost("load '" + nowhere + "'");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("cannot open " + nowhere + ": No such file or directory"),
-              std::string::npos) << r.out;
+              std::string::npos)
+        << r.out;
     // A plug-in that misuses a host service after an import that worked.
     r = e2e::runHost("--plugin '" + e2e::binDir() + "/libmisbehaving_plugin.so' import '" +
                      e2e::sourceDir() + "/examples/lprism.obj'");
     EXPECT_EQ(r.exitCode, 3) << r.out;
     EXPECT_NE(r.out.find("tessoid-host: the plug-in broke the host contract 1 time(s)"),
-              std::string::npos) << r.out;
+              std::string::npos)
+        << r.out;
 
     r = e2e::runHost("--plugin '" + e2e::binDir() + "/no-such-plugin.so' info");
     EXPECT_EQ(r.exitCode, 1);

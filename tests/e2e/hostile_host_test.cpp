@@ -29,15 +29,15 @@ namespace {
 constexpr uintmax_t WALKED_FILE_MAX_BYTES = 100 * 1024;
 
 constexpr Service ALL_SERVICES[] = {
-    Service::CreateObject,   Service::GetObjectInfo, Service::SetObjectInfo,
-    Service::AddToGroup,     Service::AssignMaterial, Service::MeshAllocation,
-    Service::StreamRead,     Service::StreamWrite,   Service::AskFileName,
+    Service::CreateObject, Service::GetObjectInfo,  Service::SetObjectInfo,
+    Service::AddToGroup,   Service::AssignMaterial, Service::MeshAllocation,
+    Service::StreamRead,   Service::StreamWrite,    Service::AskFileName,
 };
 
 struct Scenario {
     std::string name;
-    std::function<void(PluginHost&, DialogRobot&)> setUp;  // not walked
-    std::function<void(PluginHost&, DialogRobot&)> run;    // every call of it is walked
+    std::function<void(PluginHost&, DialogRobot&)> setUp; // not walked
+    std::function<void(PluginHost&, DialogRobot&)> run;   // every call of it is walked
 };
 
 // One run in a fresh host; the failures it saw, prefixed with what was refused.

@@ -25,7 +25,7 @@ using namespace host;
 
 namespace {
 
-constexpr int ROUNDS = 3;  // the first one warms up
+constexpr int ROUNDS = 3; // the first one warms up
 
 std::vector<std::string> realFiles() {
     std::vector<std::string> files;
@@ -53,7 +53,7 @@ TEST(LongSession, RoundsOfEveryOperationHoldNothingMore) {
 
     std::vector<HeldResources> after;
     std::vector<int> engineScenes;
-    after.reserve(ROUNDS);  // its own growth would count
+    after.reserve(ROUNDS); // its own growth would count
     engineScenes.reserve(ROUNDS);
     for (int r = 0; r < ROUNDS; ++r) {
         session.round();

@@ -29,8 +29,7 @@ void* realPlugin() {
     return module;
 }
 
-template <typename Fn>
-Fn realExport(const char* name) {
+template <typename Fn> Fn realExport(const char* name) {
     void* module = realPlugin();
     return module ? reinterpret_cast<Fn>(dlsym(module, name)) : nullptr;
 }

@@ -12,7 +12,7 @@
 namespace e2e {
 
 class PluginHostTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         standin::ClearDebugLog();
         standin::ClearMessageBoxLog();

@@ -31,7 +31,9 @@ Coverage readTga(const std::string& path) {
     std::string b = e2e::readFile(path);
     if (b.size() < 18 || b[2] != 2 || static_cast<uint8_t>(b[16]) != 32)
         return c;
-    auto u16 = [&](size_t at) { return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8; };
+    auto u16 = [&](size_t at) {
+        return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8;
+    };
     int w = u16(12), h = u16(14);
     bool topFirst = (static_cast<uint8_t>(b[17]) & 0x20) != 0;
     size_t start = 18 + static_cast<uint8_t>(b[0]);
@@ -60,14 +62,14 @@ Coverage renderCoverage(const std::string& scene, std::string& log) {
     const std::string seeThrough = scene + ".alpha.pov", picture = scene + ".tga";
     std::ofstream(seeThrough) << text;
     e2e::RunResult run = e2e::runCommand(std::string(RENDERER) + " '+I" + seeThrough + "' '+O" +
-                                         picture + "' +FT +UA +W" + std::to_string(WIDTH) +
-                                         " +H" + std::to_string(HEIGHT) + " -D -V");
+                                         picture + "' +FT +UA +W" + std::to_string(WIDTH) + " +H" +
+                                         std::to_string(HEIGHT) + " -D -V");
     log = run.out;
     return readTga(picture);
 }
 
 class PovRenderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (access(RENDERER, X_OK) != 0)
             GTEST_SKIP() << "no renderer installed at " << RENDERER;
@@ -142,13 +144,14 @@ TEST_F(PovRenderTest, RealModelsAndAnObjWithoutCameraFillThePicture) {
 TEST(PovRenderCommandLine, AMissingOrFailingRendererAndABadSize) {
     tds::test::TempDir dir;
     const std::string obj = "import '" + e2e::sourceDir() + "/examples/lprism.obj' ";
-    e2e::RunResult missing = e2e::runCommand("TESSOID_RAYTRACER=/nonexistent/povray '" +
-                                             e2e::hostPath() + "' " + obj + "--render '" +
-                                             dir.file("out.png") + "'");
+    e2e::RunResult missing =
+        e2e::runCommand("TESSOID_RAYTRACER=/nonexistent/povray '" + e2e::hostPath() + "' " + obj +
+                        "--render '" + dir.file("out.png") + "'");
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.out.find("tessoid-host: cannot render: the ray tracer '/nonexistent/povray' "
                                "is not installed (Debian: apt install povray)\n"),
-              std::string::npos) << missing.out;
+              std::string::npos)
+        << missing.out;
     EXPECT_EQ(access(dir.file("out.tessoid-render.pov").c_str(), F_OK), -1)
         << "the temporary scene file stays behind";
 
@@ -156,19 +159,20 @@ TEST(PovRenderCommandLine, AMissingOrFailingRendererAndABadSize) {
     std::ofstream(fake) << "#!/bin/sh\necho 'Rendered 10 of 100 pixels (10%)' >&2\n"
                            "echo 'Parse Error: No matching } in camera' >&2\nexit 2\n";
     ASSERT_EQ(e2e::runCommand("chmod +x '" + fake + "'").exitCode, 0);
-    e2e::RunResult failing = e2e::runCommand("TESSOID_RAYTRACER='" + fake + "' '" +
-                                             e2e::hostPath() + "' " + obj + "--render '" +
-                                             dir.file("out.png") + "'");
+    e2e::RunResult failing =
+        e2e::runCommand("TESSOID_RAYTRACER='" + fake + "' '" + e2e::hostPath() + "' " + obj +
+                        "--render '" + dir.file("out.png") + "'");
     EXPECT_EQ(failing.exitCode, 1);
     EXPECT_NE(failing.out.find("rendering " + dir.file("out.png") + ": 10%"), std::string::npos)
         << failing.out;
     EXPECT_NE(failing.out.find("cannot render: the ray tracer failed (exit 2)\n"
                                "  Parse Error: No matching } in camera"),
-              std::string::npos) << failing.out;
+              std::string::npos)
+        << failing.out;
 
     for (const char* size : {"0x10", "640", "64x48x2", "axb", "640x99999"}) {
-        e2e::RunResult bad = e2e::runHost(obj + "--render '" + dir.file("out.png") +
-                                          "' --size " + size);
+        e2e::RunResult bad =
+            e2e::runHost(obj + "--render '" + dir.file("out.png") + "' --size " + size);
         EXPECT_EQ(bad.exitCode, 2) << size;
         EXPECT_NE(bad.out.find("--size needs WIDTHxHEIGHT"), std::string::npos) << bad.out;
     }

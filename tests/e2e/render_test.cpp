@@ -40,8 +40,9 @@ void putBE(std::vector<uint8_t>& out, uint32_t v) {
 // stored (uncompressed) deflate block, which every reader accepts.
 std::vector<uint8_t> png() {
     std::vector<uint8_t> raw = {0, 200, 200, 200, 60, 60, 60, 0, 60, 60, 60, 200, 200, 200};
-    std::vector<uint8_t> z = {0x78, 0x01, 0x01, static_cast<uint8_t>(raw.size()), 0,
-                              static_cast<uint8_t>(~raw.size()), 0xff};
+    std::vector<uint8_t> z = {
+        0x78, 0x01, 0x01, static_cast<uint8_t>(raw.size()), 0, static_cast<uint8_t>(~raw.size()),
+        0xff};
     z.insert(z.end(), raw.begin(), raw.end());
     uint32_t a = 1, b = 0;
     for (uint8_t c : raw) {
@@ -69,9 +70,9 @@ std::vector<uint8_t> png() {
 
 std::vector<uint8_t> tga() {
     std::vector<uint8_t> out(18, 0);
-    out[2] = 2;   // uncompressed true colour
-    out[12] = 2;  // width
-    out[14] = 2;  // height
+    out[2] = 2;  // uncompressed true colour
+    out[12] = 2; // width
+    out[14] = 2; // height
     out[16] = 24;
     for (int i = 0; i < 4; ++i)
         out.insert(out.end(), 3, static_cast<uint8_t>(i % 3 ? 60 : 200));
@@ -88,14 +89,14 @@ std::vector<uint8_t> bmp() {
     le(0, 4), le(16, 4), le(2835, 4), le(2835, 4), le(0, 4), le(0, 4);
     for (int row = 0; row < 2; ++row) {
         out.insert(out.end(), 6, static_cast<uint8_t>(row ? 60 : 200));
-        out.insert(out.end(), 2, 0);  // rows are padded to 4 bytes
+        out.insert(out.end(), 2, 0); // rows are padded to 4 bytes
     }
     return out;
 }
 
 struct Outcome {
     bool rendered = false;
-    std::string skipped;  // why the scene was not tried
+    std::string skipped; // why the scene was not tried
     std::string log;
 };
 
@@ -112,8 +113,10 @@ Outcome render(const std::string& hostArgs, const tds::test::TempDir& dir) {
     static const std::regex imageMap("image_map \\{ ([a-z]+) \"([^\"]+)\"");
     for (std::sregex_iterator it(scene.begin(), scene.end(), imageMap), end; it != end; ++it) {
         std::string kind = (*it)[1], name = (*it)[2];
-        std::vector<uint8_t> picture = kind == "png" ? png() : kind == "tga" ? tga()
-                                     : kind == "bmp" ? bmp() : std::vector<uint8_t>{};
+        std::vector<uint8_t> picture = kind == "png"   ? png()
+                                       : kind == "tga" ? tga()
+                                       : kind == "bmp" ? bmp()
+                                                       : std::vector<uint8_t>{};
         if (picture.empty()) {
             o.skipped = "names a " + kind + " picture";
             return o;
@@ -130,7 +133,7 @@ Outcome render(const std::string& hostArgs, const tds::test::TempDir& dir) {
 }
 
 class RenderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (access(RENDERER, X_OK) != 0)
             GTEST_SKIP() << "no renderer installed at " << RENDERER;

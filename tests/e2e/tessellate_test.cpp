@@ -12,11 +12,11 @@
 #include <functional>
 
 #include "e2e_support.h"
-#include "plugin_host_fixture.h"
 #include "host/dialog_robot.h"
 #include "host/plugin_host.h"
 #include "host/scene_description.h"
 #include "platform/standin_control.h"
+#include "plugin_host_fixture.h"
 
 using namespace host;
 using ::testing::HasSubstr;
@@ -25,12 +25,18 @@ namespace {
 
 using Vec = std::array<double, 3>;
 
-Vec sub(const Vec& a, const Vec& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-double dot(const Vec& a, const Vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+Vec sub(const Vec& a, const Vec& b) {
+    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+}
+double dot(const Vec& a, const Vec& b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
 Vec cross(const Vec& a, const Vec& b) {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
-double length(const Vec& a) { return std::sqrt(dot(a, a)); }
+double length(const Vec& a) {
+    return std::sqrt(dot(a, a));
+}
 
 // A drawn mesh object as corners: every three make a triangle.
 struct Soup {
@@ -63,8 +69,7 @@ double boxSurfaceDistance(const Vec& p, const Vec& lo, const Vec& hi) {
 }
 
 class TessellateE2E : public e2e::PluginHostTest {
-protected:
-
+  protected:
     // Builds the description, makes `current` current and presses button 1018.
     HostHandle tessellate(const std::string& json, const std::string& current = "") {
         DescribedScene described;
@@ -125,8 +130,7 @@ TEST_F(TessellateE2E, ATransformedBoxIsScaledBeforeItIsTurnedAndMoved) {
     const Vec lo{3, -1, -0.5}, hi{7, 1, 0.5};
     for (size_t i = 0; i < soup.positions.size(); ++i) {
         const Vec& p = soup.positions[i];
-        ASSERT_NEAR(boxSurfaceDistance(p, lo, hi), 0.0, 1e-5)
-            << p[0] << " " << p[1] << " " << p[2];
+        ASSERT_NEAR(boxSurfaceDistance(p, lo, hi), 0.0, 1e-5) << p[0] << " " << p[1] << " " << p[2];
         // The normal is the outward axis of the face the triangle lies on.
         const Vec& n = soup.normals[i];
         Vec outward = {0, 0, 0};

@@ -10,7 +10,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The library sees a C string: the text ends at the first NUL.
-    const std::string text(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), size));
+    const std::string text(reinterpret_cast<const char*>(data),
+                           strnlen(reinterpret_cast<const char*>(data), size));
     const char* begin = text.c_str();
     const char* end = begin + text.size();
 
@@ -19,13 +20,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int got = std::sscanf(begin, "%g%n", &expected, &consumed);
     float value = 0;
     const char* after = tessoid::obj::scanFloat(begin, end, &value);
-    if (tessoid::obj::skipFloat(begin, end) != after) std::abort();
+    if (tessoid::obj::skipFloat(begin, end) != after)
+        std::abort();
     if (got == 1) {
-        if (!after || after - begin != consumed) std::abort();
+        if (!after || after - begin != consumed)
+            std::abort();
         uint32_t a, b;
         std::memcpy(&a, &value, 4);
         std::memcpy(&b, &expected, 4);
-        if (a != b) std::abort();
+        if (a != b)
+            std::abort();
     } else if (after) {
         std::abort();
     }
@@ -36,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int32_t intValue = 0;
     const char* intAfter = tessoid::obj::scanInt(begin, end, &intValue);
     if (gotInt == 1) {
-        if (!intAfter || intAfter - begin != consumed || intValue != expectedInt) std::abort();
+        if (!intAfter || intAfter - begin != consumed || intValue != expectedInt)
+            std::abort();
     } else if (intAfter) {
         std::abort();
     }

@@ -10,23 +10,30 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The real files seed the corpus; their first 16 KB keep runs fast enough to mutate.
-    if (size > 16384) size = 16384;
+    if (size > 16384)
+        size = 16384;
     using tessoid::obj::ObjResult;
     tessoid::obj::ObjMesh mesh;
     tessoid::obj::ObjFailure failure;
     const char* text = reinterpret_cast<const char*>(data);
     const ObjResult result = tessoid::obj::readObjText(text, size, &mesh, &failure);
     if (result != ObjResult::Ok) {
-        if (mesh.vertices || mesh.triangles) std::abort();
+        if (mesh.vertices || mesh.triangles)
+            std::abort();
         const std::string reason = tessoid::obj::explainObjFailure(result, failure);
-        if (reason.empty() || reason == "unknown" || reason == "ok") std::abort();
+        if (reason.empty() || reason == "unknown" || reason == "ok")
+            std::abort();
         // Every line end (LF, CR LF, lone CR) starts a line; UTF-16 text has at most as many.
-        const int64_t lines = 1 + std::count(text, text + size, '\n') + std::count(text, text + size, '\r');
-        if (failure.line < 0 || failure.line > lines) std::abort();
+        const int64_t lines =
+            1 + std::count(text, text + size, '\n') + std::count(text, text + size, '\r');
+        if (failure.line < 0 || failure.line > lines)
+            std::abort();
         return 0;
     }
-    if (mesh.vertexCount <= 0 || mesh.triangleCount <= 0) std::abort();
+    if (mesh.vertexCount <= 0 || mesh.triangleCount <= 0)
+        std::abort();
     for (int32_t i = 0; i < 3 * mesh.triangleCount; ++i)
-        if (mesh.triangles[i] < 0 || mesh.triangles[i] >= mesh.vertexCount) std::abort();
+        if (mesh.triangles[i] < 0 || mesh.triangles[i] >= mesh.vertexCount)
+            std::abort();
     return 0;
 }

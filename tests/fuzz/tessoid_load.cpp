@@ -44,8 +44,12 @@ void TESSOID_STDCALL ignoreSegment(void*, const double* six) {
     volatile double sum = six[0] + six[5];
     (void)sum;
 }
-int32_t TESSOID_STDCALL ignoreCounts(void*, int32_t, int32_t, int32_t, int32_t) { return 0; }
-int32_t TESSOID_STDCALL ignoreBegin(void*, int32_t, int32_t) { return 0; }
+int32_t TESSOID_STDCALL ignoreCounts(void*, int32_t, int32_t, int32_t, int32_t) {
+    return 0;
+}
+int32_t TESSOID_STDCALL ignoreBegin(void*, int32_t, int32_t) {
+    return 0;
+}
 int32_t TESSOID_STDCALL readTriples(void*, int32_t count, const double* t) {
     volatile double last = count > 0 ? t[count * 3 - 1] : 0;
     (void)last;
@@ -63,7 +67,9 @@ int32_t TESSOID_STDCALL addTriangle(void* ctx, int32_t a, int32_t b, int32_t c, 
     *id = a;
     return 0;
 }
-int32_t TESSOID_STDCALL triangleIndices(int32_t, int32_t, int32_t, int32_t) { return 0; }
+int32_t TESSOID_STDCALL triangleIndices(int32_t, int32_t, int32_t, int32_t) {
+    return 0;
+}
 int32_t TESSOID_STDCALL emitTriangle(void*, const TriangleRecord* r) {
     if (r->tag != 100)
         std::abort();

@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             broken(h.misuses.front());
         for (const std::string& b : host::ContractBreaks(h))
             broken(b);
-    }  // the host destroys every mesh object it holds
+    } // the host destroys every mesh object it holds
     standin::ClearDebugLog();
     standin::ClearMessageBoxLog();
     std::remove(path);

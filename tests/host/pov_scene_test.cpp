@@ -28,22 +28,23 @@ std::vector<uint8_t> tga() {
     return out;
 }
 
-std::vector<uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> bytesOf(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 TEST(CameraText, AThreeDsCameraLooksWithZAsSkyAndAnUnmirroredRightVector) {
     ViewCamera c;
     c.location = {10, -20, 5};
     c.lookAt = {0, 0, 1.5};
     c.angle = 48;
-    EXPECT_EQ(host::CameraText(c),
-              "camera {\n"
-              "  location <10, -20, 5>\n"
-              "  sky <0, 0, 1>\n"
-              "  up y\n"
-              "  right -x*image_width/image_height\n"
-              "  angle 48\n"
-              "  look_at <0, 0, 1.5>\n"
-              "}\n");
+    EXPECT_EQ(host::CameraText(c), "camera {\n"
+                                   "  location <10, -20, 5>\n"
+                                   "  sky <0, 0, 1>\n"
+                                   "  up y\n"
+                                   "  right -x*image_width/image_height\n"
+                                   "  angle 48\n"
+                                   "  look_at <0, 0, 1.5>\n"
+                                   "}\n");
 }
 
 TEST(CameraText, NoAngleWithoutAFieldOfViewAndAnotherSkyLookingStraightDown) {
@@ -69,7 +70,7 @@ std::vector<std::pair<double, double>> project(const ViewCamera& c, const std::v
         return Point3{a.x / l, a.y / l, a.z / l};
     };
     Point3 f = unit(sub(c.lookAt, c.location));
-    Point3 r = unit({f.y, -f.x, 0});  // forward x Z
+    Point3 r = unit({f.y, -f.x, 0}); // forward x Z
     Point3 u = {r.y * f.z - r.z * f.y, r.z * f.x - r.x * f.z, r.x * f.y - r.y * f.x};
     double halfWidth = std::tan(c.angle * M_PI / 360), halfHeight = halfWidth / aspect;
     std::vector<std::pair<double, double>> out;
@@ -93,7 +94,7 @@ TEST(FrameVertices, EveryVertexIsInsideTheViewAndTheModelFillsIt) {
         {"plate", {-5, -5, 0, 5, -5, 0, 5, 5, 0, -5, 5, 0}},
     };
     std::vector<double> cloud;
-    for (int i = 0; i < 3000; ++i)  // far from the origin, stretched
+    for (int i = 0; i < 3000; ++i) // far from the origin, stretched
         cloud.insert(cloud.end(), {1000 + 30 * spread(random), -400 + 5 * spread(random),
                                    70 + 12 * spread(random)});
     models.push_back({"cloud", cloud});
@@ -154,7 +155,7 @@ TEST(ResolvePicture, FoundInAnyCaseAndToldByItsContent) {
 }
 
 class SceneFileTest : public e2e::PluginHostTest {
-protected:
+  protected:
     // Imports `spec` written as model.3ds in `dir`; the scene file and its warnings.
     std::string sceneFile(const import_test::FileSpec& spec, std::vector<std::string>& warnings) {
         const std::string model = dir.file("model.3ds");
@@ -179,8 +180,8 @@ protected:
 
 TEST_F(SceneFileTest, PicturesAreFoundBesideTheModelOrBecomeTheMaterialsColour) {
     import_test::FileSpec spec;
-    import_test::MaterialSpec brick{.name = "BRICK", .ambient = {51, 102, 204},
-                                    .mapFile = "NJ-BRK-T.CEL"};
+    import_test::MaterialSpec brick{
+        .name = "BRICK", .ambient = {51, 102, 204}, .mapFile = "NJ-BRK-T.CEL"};
     import_test::MaterialSpec sky{.name = "SKY", .mapFile = "SKY.CEL"};
     import_test::MaterialSpec wood{.name = "WOOD", .mapFile = "WOOD.TGA"};
     spec.materials = {brick, sky, wood};
@@ -192,9 +193,12 @@ TEST_F(SceneFileTest, PicturesAreFoundBesideTheModelOrBecomeTheMaterialsColour) 
     std::string scene = sceneFile(spec, warnings);
 
     EXPECT_NE(texture(scene, "WOOD").find("image_map { tga \"" + dir.file("wood.tga") + "\""),
-              std::string::npos) << scene;
+              std::string::npos)
+        << scene;
     EXPECT_NE(texture(scene, "BRICK").find("pigment { color rgb <0.2, 0.4, 0.8> }"),
-              std::string::npos) << "the ambient colour stands in\n" << scene;
+              std::string::npos)
+        << "the ambient colour stands in\n"
+        << scene;
     EXPECT_NE(texture(scene, "SKY").find("pigment { color rgb"), std::string::npos) << scene;
     EXPECT_EQ(scene.find(".CEL"), std::string::npos) << scene;
     EXPECT_EQ(scene.find(".cel"), std::string::npos) << scene;

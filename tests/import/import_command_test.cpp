@@ -14,10 +14,10 @@
 
 #include "chunk_writer.h"
 #include "e2e_support.h"
-#include "plugin_host_fixture.h"
 #include "host/plugin_host.h"
 #include "objreader/obj_reader.h"
 #include "platform/standin_control.h"
+#include "plugin_host_fixture.h"
 #include "tests/objreader/digest.h"
 #include "tests/real_files.h"
 
@@ -29,7 +29,7 @@ namespace {
 const char TRIANGLE_OBJ[] = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
 
 class ImportCommandTest : public e2e::PluginHostTest {
-protected:
+  protected:
     std::string write(const std::string& name, const std::string& text) {
         std::string path = dir.file(name);
         size_t slash = path.rfind('/');
@@ -98,7 +98,8 @@ TEST_F(ImportCommandTest, UnreadableObjFilesImportNothingAndSayWhyInOneDebugLine
          "', line 5: a face corner refers to vertex 7, but the file has 3 vertices\n"},
         {write("cloud.obj", "v 0 0 0\nv 1 0 0\n"), "': no faces\n"},
         {write("binary.obj", std::string("MM\x10\0\0\0\x02\0\x0a\0", 10)), "': not a text file"},
-        {dir.file("missing.obj"), "': the file can't be opened or read: No such file or directory\n"},
+        {dir.file("missing.obj"),
+         "': the file can't be opened or read: No such file or directory\n"},
     };
     for (const auto& [path, reason] : cases) {
         standin::ClearDebugLog();
@@ -116,7 +117,8 @@ TEST_F(ImportCommandTest, UnreadableObjFilesImportNothingAndSayWhyInOneDebugLine
 TEST_F(ImportCommandTest, MendedObjFeaturesReachTheHost) {
     std::string ring;
     for (int i = 0; i < 40; ++i)
-        ring += "v " + std::to_string(std::cos(i * 0.157)) + " " + std::to_string(std::sin(i * 0.157)) + " 0\n";
+        ring += "v " + std::to_string(std::cos(i * 0.157)) + " " +
+                std::to_string(std::sin(i * 0.157)) + " 0\n";
     std::string face = "f";
     for (int i = 1; i <= 40; ++i)
         face += " " + std::to_string(i) + "//1";
@@ -160,7 +162,8 @@ namespace {
 
 // Digests of the scene text each real-world file gives, written when the table was made:
 // the text of the files listed must not change.
-const std::string SCENE_TEXT_TABLE = e2e::sourceDir() + "/tests/import/golden/real_obj_scene_text.tsv";
+const std::string SCENE_TEXT_TABLE =
+    e2e::sourceDir() + "/tests/import/golden/real_obj_scene_text.tsv";
 
 std::map<std::string, std::string> readSceneTextTable() {
     std::map<std::string, std::string> rows;

@@ -38,7 +38,9 @@ std::vector<std::string> split(const std::string& s, char sep) {
     return parts;
 }
 
-size_t field(const std::string& kv) { return std::stoul(kv.substr(kv.find('=') + 1)); }
+size_t field(const std::string& kv) {
+    return std::stoul(kv.substr(kv.find('=') + 1));
+}
 
 // What the import makes of each mesh row: one object for the whole mesh, or one
 // per material group with faces, three unshared corners per face.

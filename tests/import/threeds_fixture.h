@@ -11,10 +11,10 @@
 
 #include "chunk_writer.h"
 #include "e2e_support.h"
-#include "plugin_host_fixture.h"
 #include "host/plugin_host.h"
 #include "platform/standin_control.h"
 #include "plugin/import_records.h"
+#include "plugin_host_fixture.h"
 
 namespace import_test {
 
@@ -24,8 +24,8 @@ using tds::test::Vec3;
 struct MeshSpec {
     std::string name;
     std::vector<Vec3> vertices;
-    std::vector<uint16_t> faces;  // a, b, c, flags per face
-    std::vector<float> uv;        // u, v per texture vertex
+    std::vector<uint16_t> faces; // a, b, c, flags per face
+    std::vector<float> uv;       // u, v per texture vertex
     std::vector<std::pair<std::string, std::vector<uint16_t>>> groups;
 };
 
@@ -33,19 +33,19 @@ struct MaterialSpec {
     std::string name;
     uint8_t diffuse[3] = {255, 0, 0};
     uint8_t ambient[3] = {0, 0, 0};
-    int16_t transparency = 0;       // percent
-    int16_t shininessStrength = 0;  // percent
+    int16_t transparency = 0;      // percent
+    int16_t shininessStrength = 0; // percent
     bool additive = false;
-    std::string mapFile;            // texture1 file name; empty: no map
+    std::string mapFile; // texture1 file name; empty: no map
     int16_t mapPercent = 100;
-    int16_t tilingWord = -1;        // -1: no tiling chunk
+    int16_t tilingWord = -1; // -1: no tiling chunk
 };
 
 struct LightSpec {
     std::string name;
     Vec3 position;
     uint8_t colour[3];
-    float multiplier = 1.0f;  // <= 0: no multiplier chunk
+    float multiplier = 1.0f; // <= 0: no multiplier chunk
     bool spot = false;
 };
 
@@ -128,7 +128,7 @@ inline MeshSpec quad(const std::string& name) {
 }
 
 class ImportTest : public e2e::PluginHostTest {
-protected:
+  protected:
     // Imports the file through the "Mesh" command; the command's result.
     int32_t import(const FileSpec& spec, const std::string& name = "scene.3ds") {
         file = std::make_unique<tds::test::TempFile>(build(spec), "-" + name);

@@ -226,8 +226,10 @@ TEST_F(ImportTest, ImageMapPigmentsCarryTheFileTypeAndTiling) {
         int16_t tiling;
         int32_t type;
         int32_t once;
-    } cases[] = {{"WOOD.JPG", -1, 6, 0}, {"sky.Tga", 0x11, 1, 1}, {"plain", 0x01, 6, 0},
-                 {"leaf.png", 0x10, 5, 0}};  // words: 0x11 decal, 0x01 tiled, 0x10 plain
+    } cases[] = {{"WOOD.JPG", -1, 6, 0},
+                 {"sky.Tga", 0x11, 1, 1},
+                 {"plain", 0x01, 6, 0},
+                 {"leaf.png", 0x10, 5, 0}}; // words: 0x11 decal, 0x01 tiled, 0x10 plain
     FileSpec spec;
     int i = 0;
     for (const Case& c : cases) {
@@ -289,10 +291,16 @@ TEST_F(ImportTest, LightsCarryColourTimesMultiplierAndSpotlightsOnlyTheirPositio
 
 TEST_F(ImportTest, CamerasCarryLensValuesPositionAndTarget) {
     FileSpec spec;
-    spec.cameras.push_back({.name = "Cam", .position = {0, -10, 2}, .target = {0, 0, 1},
-                            .focal = 48, .seeCone = false});
-    spec.cameras.push_back({.name = "Coned", .position = {1, 1, 1}, .target = {0, 0, 0},
-                            .focal = 24, .seeCone = true});
+    spec.cameras.push_back({.name = "Cam",
+                            .position = {0, -10, 2},
+                            .target = {0, 0, 1},
+                            .focal = 48,
+                            .seeCone = false});
+    spec.cameras.push_back({.name = "Coned",
+                            .position = {1, 1, 1},
+                            .target = {0, 0, 0},
+                            .focal = 24,
+                            .seeCone = true});
     spec.meshes.push_back(quad("M"));
     import(spec);
     host::SceneObject* cam = named("Cam");
@@ -322,7 +330,15 @@ TEST_F(ImportTest, OneBadMaterialDoesNotSinkTheRestOfTheImport) {
     w.begin(0xAFFF).stringChunk(0xA000, "Bad").rawChunk(0x1234, {1, 2, 3, 4}).end();
     writeMaterial(w, spec.materials[2]);
     writeMesh(w, spec.meshes[0]);
-    w.begin(0x4000).str("Cam").begin(0x4700).point(0, 0, 5).point(0, 0, 0).f32(0).f32(50).end().end();
+    w.begin(0x4000)
+        .str("Cam")
+        .begin(0x4700)
+        .point(0, 0, 5)
+        .point(0, 0, 0)
+        .f32(0)
+        .f32(50)
+        .end()
+        .end();
     w.end().end();
     file = std::make_unique<tds::test::TempFile>(w.take(), "-bad.3ds");
     h.chosenFile = file->path();
@@ -353,7 +369,7 @@ TEST_F(ImportTest, FacesOutsideTheMeshAreDroppedNotReadThrough) {
     whole.faces.insert(whole.faces.end(), {0, 1, 900, 0});
     MeshSpec split = quad("Split");
     split.faces.insert(split.faces.end(), {0, 1, 3, 0});
-    split.groups = {{"A", {0, 77}}, {"B", {1}}};  // counts cover the three faces
+    split.groups = {{"A", {0, 77}}, {"B", {1}}}; // counts cover the three faces
     spec.materials = {{.name = "A"}, {.name = "B"}};
     spec.meshes = {whole, split};
     import(spec);

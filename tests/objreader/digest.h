@@ -10,7 +10,7 @@
 namespace testdigest {
 
 class Fnv1a {
-public:
+  public:
     void add(const void* data, size_t size) {
         const auto* p = static_cast<const unsigned char*>(data);
         for (size_t i = 0; i < size; ++i) {
@@ -24,7 +24,7 @@ public:
         return text;
     }
 
-private:
+  private:
     uint64_t hash_ = 0xcbf29ce484222325ull;
 };
 

@@ -32,7 +32,8 @@ void expectSameAsLibrary(const std::string& text) {
     if (got == 1) {
         ASSERT_NE(end, nullptr) << '"' << text << '"';
         EXPECT_EQ(end - text.data(), consumed) << '"' << text << '"';
-        EXPECT_EQ(bitsOf(value), bitsOf(expected)) << '"' << text << "\" " << value << " vs " << expected;
+        EXPECT_EQ(bitsOf(value), bitsOf(expected))
+            << '"' << text << "\" " << value << " vs " << expected;
     } else {
         EXPECT_EQ(end, nullptr) << '"' << text << '"';
     }
@@ -46,11 +47,20 @@ TEST(ScanFloat, KnownValuesAndExtents) {
         float value;
         int consumed;
     } cases[] = {
-        {"1.5", 1.5f, 3},       {"  -2.25e1x", -22.5f, 9}, {"1e+x", 1.0f, 3},
-        {"0x1.8p1/", 3.0f, 7},  {"0x.", 0.0f, 3},          {"5e5e5", 500000.0f, 3},
-        {"1..5", 1.0f, 2},      {".5", 0.5f, 2},           {"16777217", 16777216.0f, 8},
-        {"16777219", 16777220.0f, 8}, {"1e40", INFINITY, 4}, {"-1e-50", -0.0f, 6},
-        {"infinity!", INFINITY, 8}, {"-InFx", -INFINITY, 4},
+        {"1.5", 1.5f, 3},
+        {"  -2.25e1x", -22.5f, 9},
+        {"1e+x", 1.0f, 3},
+        {"0x1.8p1/", 3.0f, 7},
+        {"0x.", 0.0f, 3},
+        {"5e5e5", 500000.0f, 3},
+        {"1..5", 1.0f, 2},
+        {".5", 0.5f, 2},
+        {"16777217", 16777216.0f, 8},
+        {"16777219", 16777220.0f, 8},
+        {"1e40", INFINITY, 4},
+        {"-1e-50", -0.0f, 6},
+        {"infinity!", INFINITY, 8},
+        {"-InFx", -INFINITY, 4},
     };
     for (const Case& c : cases) {
         float v = 0;
@@ -83,16 +93,50 @@ TEST(ScanFloat, StopsAtTheGivenEnd) {
 }
 
 TEST(ScanFloat, MatchesTheLibraryOnAdversarialTexts) {
-    for (const char* text :
-         {"0", "-0", "0.0000000000000000000000000000000000000000000014", "1.4e-45", "7.006e-46",
-          "7.0064923216240862e-46", "7.0064923216240861e-46", "1.1754943e-38", "1.17549428e-38",
-          "3.4028235e38", "3.40282357e38", "3.4028236e38", "340282356779733661637539395458142568448",
-          "0.1", "0.3", "2.5000000000000000001", "8.589973e9", "4.294967296e9",
-          "9007199254740993", "123456789012345678901234567890", "1e-22", "1e22", "1e23",
-          "0.000001", "1.00000005960464477539062", "1.000000059604644775390625",
-          "1.0000000596046447753906251", "33554431", "33554433", "0x1p-149", "0x1.fffffep127",
-          "0x1.ffffffp127", "0xAp-1x", "0X1P-2", "-0x1p", "nAn", "INFINITY", "1e999999999999",
-          "1e-999999999999", "\v\f\r\n 7", "12e", "12e-", "0e", "00x1"})
+    for (const char* text : {"0",
+                             "-0",
+                             "0.0000000000000000000000000000000000000000000014",
+                             "1.4e-45",
+                             "7.006e-46",
+                             "7.0064923216240862e-46",
+                             "7.0064923216240861e-46",
+                             "1.1754943e-38",
+                             "1.17549428e-38",
+                             "3.4028235e38",
+                             "3.40282357e38",
+                             "3.4028236e38",
+                             "340282356779733661637539395458142568448",
+                             "0.1",
+                             "0.3",
+                             "2.5000000000000000001",
+                             "8.589973e9",
+                             "4.294967296e9",
+                             "9007199254740993",
+                             "123456789012345678901234567890",
+                             "1e-22",
+                             "1e22",
+                             "1e23",
+                             "0.000001",
+                             "1.00000005960464477539062",
+                             "1.000000059604644775390625",
+                             "1.0000000596046447753906251",
+                             "33554431",
+                             "33554433",
+                             "0x1p-149",
+                             "0x1.fffffep127",
+                             "0x1.ffffffp127",
+                             "0xAp-1x",
+                             "0X1P-2",
+                             "-0x1p",
+                             "nAn",
+                             "INFINITY",
+                             "1e999999999999",
+                             "1e-999999999999",
+                             "\v\f\r\n 7",
+                             "12e",
+                             "12e-",
+                             "0e",
+                             "00x1"})
         expectSameAsLibrary(text);
 }
 
@@ -103,20 +147,24 @@ TEST(ScanFloat, MatchesTheLibraryOnRandomDecimals) {
         // Mix of OBJ-like fixed-point numbers and scientific ones around the float range ends.
         const uint32_t pick = rng() % 4;
         if (pick == 0) {
-            std::snprintf(buffer, sizeof buffer, "%.6f", std::ldexp(double(rng()) - 2147483648.0, -int(rng() % 40)));
+            std::snprintf(buffer, sizeof buffer, "%.6f",
+                          std::ldexp(double(rng()) - 2147483648.0, -int(rng() % 40)));
         } else if (pick == 1) {
-            std::snprintf(buffer, sizeof buffer, "%.*e", int(rng() % 20), std::ldexp(double(rng() | 1), int(rng() % 300) - 180));
+            std::snprintf(buffer, sizeof buffer, "%.*e", int(rng() % 20),
+                          std::ldexp(double(rng() | 1), int(rng() % 300) - 180));
         } else if (pick == 2) {
             // Midpoints between neighbouring floats, printed exactly enough to hit ties.
             float f;
             const uint32_t bits = rng() & 0x7f7fffff;
             std::memcpy(&f, &bits, 4);
-            std::snprintf(buffer, sizeof buffer, "%.17g", (double(f) + double(std::nextafter(f, INFINITY))) / 2);
+            std::snprintf(buffer, sizeof buffer, "%.17g",
+                          (double(f) + double(std::nextafter(f, INFINITY))) / 2);
         } else {
             std::snprintf(buffer, sizeof buffer, "%u.%u", rng() % 100000, rng());
         }
         expectSameAsLibrary(buffer);
-        if (HasFailure()) return;
+        if (HasFailure())
+            return;
     }
 }
 

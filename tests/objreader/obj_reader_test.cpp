@@ -1,17 +1,17 @@
-#include "objreader/obj_reader.h"
 #include "objreader/number_scan.h"
+#include "objreader/obj_reader.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include "tests/real_files.h"
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
-#include <fstream>
 #include <string>
 #include <vector>
-#include "tests/real_files.h"
 
 using namespace tessoid::obj;
 
@@ -40,7 +40,8 @@ Read readText(const std::string& text) {
 
 std::string positions(int count) {
     std::string s;
-    for (int i = 0; i < count; ++i) s += "v " + std::to_string(i) + " " + std::to_string(i % 3) + " 0\n";
+    for (int i = 0; i < count; ++i)
+        s += "v " + std::to_string(i) + " " + std::to_string(i % 3) + " 0\n";
     return s;
 }
 
@@ -73,7 +74,8 @@ TEST(ObjFace, CornerFormsAndReferences) {
     Read r = readText(positions(9) + "f 1/2/3 4//6 7/8 9\n");
     ASSERT_EQ(r.result, ObjResult::Ok);
     ASSERT_EQ(r.triangles.size(), 6u);
-    EXPECT_EQ(std::set<int32_t>(r.triangles.begin(), r.triangles.end()), (std::set<int32_t>{0, 3, 6, 8}));
+    EXPECT_EQ(std::set<int32_t>(r.triangles.begin(), r.triangles.end()),
+              (std::set<int32_t>{0, 3, 6, 8}));
 
     r = readText(positions(3) + "f 1.9 2/x 3/\n");
     ASSERT_EQ(r.result, ObjResult::Ok);
@@ -93,7 +95,8 @@ TEST(ObjFace, LargeReferencesAreWhatTheFloatScannerReads) {
             for (const char* sign : {"", "-"}) {
                 const std::string number = sign + std::to_string(n);
                 float expected = 0;
-                ASSERT_NE(scanFloat(number.data(), number.data() + number.size(), &expected), nullptr);
+                ASSERT_NE(scanFloat(number.data(), number.data() + number.size(), &expected),
+                          nullptr);
                 const Read r = readText(positions(3) + "f 1 2 " + number + "/7\n");
                 ASSERT_EQ(r.result, ObjResult::BadVertexReference) << number;
                 EXPECT_EQ(r.failure.reference, int64_t(expected)) << number;
@@ -118,7 +121,8 @@ std::string polygonFile(int n, const char* cornerSuffix = "") {
         text += line;
     }
     text += "f";
-    for (int i = 1; i <= n; ++i) text += " " + std::to_string(i) + cornerSuffix;
+    for (int i = 1; i <= n; ++i)
+        text += " " + std::to_string(i) + cornerSuffix;
     return text + "\n";
 }
 
@@ -129,7 +133,8 @@ double doubledArea(const Read& r, const std::vector<int32_t>& triangles) {
         const float* a = &r.vertices[3 * size_t(triangles[t])];
         const float* b = &r.vertices[3 * size_t(triangles[t + 1])];
         const float* c = &r.vertices[3 * size_t(triangles[t + 2])];
-        sum += (double(b[0]) - a[0]) * (double(c[1]) - a[1]) - (double(c[0]) - a[0]) * (double(b[1]) - a[1]);
+        sum += (double(b[0]) - a[0]) * (double(c[1]) - a[1]) -
+               (double(c[0]) - a[0]) * (double(b[1]) - a[1]);
     }
     return sum;
 }
@@ -142,8 +147,10 @@ TEST(ObjFace, FacesOfAnySizeKeepEveryCorner) {
         ASSERT_EQ(r.triangles.size(), 3 * size_t(n - 2));
         EXPECT_EQ(std::set<int32_t>(r.triangles.begin(), r.triangles.end()).size(), size_t(n));
         std::vector<int32_t> outline;
-        for (int i = 0; i < n; ++i) outline.insert(outline.end(), {0, i, (i + 1) % n});
-        EXPECT_NEAR(doubledArea(r, r.triangles), doubledArea(r, outline), 1e-6 * doubledArea(r, outline));
+        for (int i = 0; i < n; ++i)
+            outline.insert(outline.end(), {0, i, (i + 1) % n});
+        EXPECT_NEAR(doubledArea(r, r.triangles), doubledArea(r, outline),
+                    1e-6 * doubledArea(r, outline));
     }
 }
 
@@ -220,21 +227,25 @@ TEST(ObjFailures, EveryFailureSaysWhyAndWhere) {
     ObjMesh mesh;
     ObjFailure failure;
     EXPECT_EQ(readObjFile("/nonexistent/dir/x.obj", &mesh, &failure), ObjResult::CannotOpen);
-    EXPECT_NE(explainObjFailure(ObjResult::CannotOpen, failure).find("No such file"), std::string::npos);
+    EXPECT_NE(explainObjFailure(ObjResult::CannotOpen, failure).find("No such file"),
+              std::string::npos);
     // A stray NUL deep in a text file that reads well changes nothing.
-    EXPECT_EQ(readText(three + std::string(5000, '#') + "\n" + std::string(1, '\0') + "\nf 1 2 3\n").result,
+    EXPECT_EQ(readText(three + std::string(5000, '#') + "\n" + std::string(1, '\0') + "\nf 1 2 3\n")
+                  .result,
               ObjResult::Ok);
 }
 
 TEST(ObjLines, LinesOfAnyLengthAreOneStatement) {
     // A 600-character comment stays a comment, however its tail looks.
-    std::string text = positions(3) + "#" + std::string(510, 'x') + "v 7 8 9" + std::string(82, ' ') + "\nf 1 2 3\n";
+    std::string text = positions(3) + "#" + std::string(510, 'x') + "v 7 8 9" +
+                       std::string(82, ' ') + "\nf 1 2 3\n";
     Read r = readText(text);
     ASSERT_EQ(r.result, ObjResult::Ok);
     EXPECT_EQ(r.vertices.size(), 9u);
     // A 1,500-character face line keeps all its corners, and the line count stays right.
     std::string face = "f";
-    for (int i = 0; i < 300; ++i) face += " " + std::to_string(i % 2 ? 1 + i / 2 : 300 - i / 2) + "  ";
+    for (int i = 0; i < 300; ++i)
+        face += " " + std::to_string(i % 2 ? 1 + i / 2 : 300 - i / 2) + "  ";
     ASSERT_GE(face.size(), 1500u);
     const std::string ring = polygonFile(300).substr(0, polygonFile(300).rfind("f "));
     r = readText(ring + face + "\n");
@@ -272,7 +283,8 @@ TEST(ObjLines, BlanksMayIndentAnyKeyword) {
     Read r = readText(" v 0 0 0\n\tv 1 0 0\n  v 0 1 0\n \t f 1 2 3\n   deg 1\n");
     ASSERT_EQ(r.result, ObjResult::Ok);
     EXPECT_EQ(r.triangles, (Ints{0, 1, 2}));
-    EXPECT_EQ(readText(positions(3) + "  f 1 2 3\n  cstype bezier\n").result, ObjResult::FreeFormGeometry);
+    EXPECT_EQ(readText(positions(3) + "  f 1 2 3\n  cstype bezier\n").result,
+              ObjResult::FreeFormGeometry);
 }
 
 TEST(ObjLines, ByteOrderMarksAndUtf16) {
@@ -292,7 +304,8 @@ TEST(ObjLines, ByteOrderMarksAndUtf16) {
         ASSERT_EQ(r.result, ObjResult::Ok) << bigEndian;
         EXPECT_EQ(r.vertices, plain.vertices);
         EXPECT_EQ(r.triangles, plain.triangles);
-        const std::filesystem::path path = std::filesystem::temp_directory_path() / "objreader_utf16.obj";
+        const std::filesystem::path path =
+            std::filesystem::temp_directory_path() / "objreader_utf16.obj";
         std::ofstream(path, std::ios::binary) << wide;
         ObjMesh mesh;
         EXPECT_EQ(readObjFile(path.string().c_str(), &mesh), ObjResult::Ok);
@@ -301,7 +314,8 @@ TEST(ObjLines, ByteOrderMarksAndUtf16) {
     }
     // Without the mark, UTF-16 is binary data to the reader.
     std::string unmarked;
-    for (char c : text) unmarked += std::string{c, '\0'};
+    for (char c : text)
+        unmarked += std::string{c, '\0'};
     EXPECT_EQ(readText(unmarked).result, ObjResult::NotText);
 }
 
@@ -328,7 +342,8 @@ TEST(ObjLines, CrLfReadsAsLfAcrossBufferEnds) {
     ASSERT_EQ(r.result, ObjResult::Ok);
     EXPECT_EQ(r.triangles.size(), size_t(faces) * 3);
 
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / "objreader_crlf.obj";
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / "objreader_crlf.obj";
     std::ofstream(path, std::ios::binary) << text;
     ObjMesh mesh;
     ASSERT_EQ(readObjFile(path.string().c_str(), &mesh), ObjResult::Ok);
@@ -339,7 +354,8 @@ TEST(ObjLines, CrLfReadsAsLfAcrossBufferEnds) {
     EXPECT_EQ(old.result, ObjResult::BadCorner);
     EXPECT_EQ(old.failure.line, 6);
     std::string mac = "v 0 0 0\rv 1 0 0\rv 0 1 0\r";
-    while (mac.size() < 600000) mac += "f 1 2 3 \r";
+    while (mac.size() < 600000)
+        mac += "f 1 2 3 \r";
     std::ofstream(path, std::ios::binary) << mac;
     ObjMesh macMesh;
     ASSERT_EQ(readObjFile(path.string().c_str(), &macMesh), ObjResult::Ok);
@@ -369,12 +385,13 @@ TEST(ObjOtherStatements, DegreeAndBasisConsumeContinuations) {
 TEST(ObjRealFiles, EveryTestFileReadsOrFailsForItsReason) {
     const std::filesystem::path dir = realfiles::dir("obj");
     const std::map<std::string, ObjResult> failing = {
-        {"point_cloud.obj", ObjResult::NoTriangles},                 // points only, no "f"
+        {"point_cloud.obj", ObjResult::NoTriangles},                    // points only, no "f"
         {"issue-140-zero-face-idx.obj", ObjResult::BadVertexReference}, // references 0
     };
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        if (entry.path().extension() != ".obj") continue;
+        if (entry.path().extension() != ".obj")
+            continue;
         ++files;
         const std::string name = entry.path().filename().string();
         ObjMesh mesh;

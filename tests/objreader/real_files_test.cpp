@@ -37,7 +37,8 @@ std::map<std::string, std::string> readTable() {
     std::ifstream in(TABLE);
     std::string line;
     while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
+        if (line.empty() || line[0] == '#')
+            continue;
         const size_t tab = line.find('\t');
         rows[line.substr(0, tab)] = line.substr(tab + 1);
     }
@@ -47,7 +48,8 @@ std::map<std::string, std::string> readTable() {
 } // namespace
 
 TEST(ObjRealFiles, ArraysMatchTheirDigests) {
-    if (!std::filesystem::is_directory(OBJ_DIR)) GTEST_SKIP() << "no " << OBJ_DIR;
+    if (!std::filesystem::is_directory(OBJ_DIR))
+        GTEST_SKIP() << "no " << OBJ_DIR;
     if (std::getenv("TESSOID_UPDATE_GOLDEN")) {
         std::map<std::string, std::string> rows;
         for (const auto& entry : std::filesystem::directory_iterator(OBJ_DIR)) {
@@ -58,7 +60,8 @@ TEST(ObjRealFiles, ArraysMatchTheirDigests) {
         std::ofstream out(TABLE);
         out << "# file\tvertices\ttriangles\tFNV-1a 64 of the vertex floats, then the triangle "
                "indices\n";
-        for (const auto& [name, row] : rows) out << name << '\t' << row << '\n';
+        for (const auto& [name, row] : rows)
+            out << name << '\t' << row << '\n';
         return;
     }
     const std::map<std::string, std::string> rows = readTable();
@@ -66,7 +69,8 @@ TEST(ObjRealFiles, ArraysMatchTheirDigests) {
     size_t checked = 0;
     for (const auto& [name, expected] : rows) {
         // The bundled set holds some of the files the table pins; the full set all of them.
-        if (!realfiles::fullSet() && !std::filesystem::exists(OBJ_DIR / name)) continue;
+        if (!realfiles::fullSet() && !std::filesystem::exists(OBJ_DIR / name))
+            continue;
         ++checked;
         ObjMesh mesh;
         const ObjResult result = readObjFile((OBJ_DIR / name).string().c_str(), &mesh);
@@ -86,7 +90,8 @@ int64_t expectedTriangles(const std::filesystem::path& path) {
     whole << in.rdbuf();
     std::string text = whole.str();
     for (char& c : text)
-        if (c == '\r') c = '\n';
+        if (c == '\r')
+            c = '\n';
     std::istringstream lines(text);
     std::string line, statement;
     int64_t triangles = 0;
@@ -102,8 +107,10 @@ int64_t expectedTriangles(const std::filesystem::path& path) {
         statement.clear();
         std::string keyword, corner;
         int64_t corners = 0;
-        if (!(words >> keyword) || keyword != "f") continue;
-        while (words >> corner) ++corners;
+        if (!(words >> keyword) || keyword != "f")
+            continue;
+        while (words >> corner)
+            ++corners;
         triangles += corners - 2;
     }
     return triangles;
@@ -112,11 +119,13 @@ int64_t expectedTriangles(const std::filesystem::path& path) {
 } // namespace
 
 TEST(ObjRealFiles, EveryPolygonOfEveryFileIsKept) {
-    if (!std::filesystem::is_directory(OBJ_DIR)) GTEST_SKIP() << "no " << OBJ_DIR;
+    if (!std::filesystem::is_directory(OBJ_DIR))
+        GTEST_SKIP() << "no " << OBJ_DIR;
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(OBJ_DIR)) {
         ObjMesh mesh;
-        if (readObjFile(entry.path().string().c_str(), &mesh) != ObjResult::Ok) continue;
+        if (readObjFile(entry.path().string().c_str(), &mesh) != ObjResult::Ok)
+            continue;
         ++files;
         EXPECT_EQ(mesh.triangleCount, expectedTriangles(entry.path())) << entry.path().filename();
     }
@@ -126,14 +135,18 @@ TEST(ObjRealFiles, EveryPolygonOfEveryFileIsKept) {
 // The 66-corner concave polygon: 64 triangles that tile it, all turning its way.
 TEST(ObjRealFiles, ConcavePolygonIsTiledExactly) {
     const std::filesystem::path path = OBJ_DIR / "concave_polygon.obj";
-    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no " << path;
+    if (!std::filesystem::exists(path))
+        GTEST_SKIP() << "no " << path;
     ObjMesh mesh;
     ASSERT_EQ(readObjFile(path.string().c_str(), &mesh), ObjResult::Ok);
     ASSERT_EQ(mesh.triangleCount, 64);
     // The face lies in the plane x = -1.146: areas in (y, z).
-    const auto yz = [&](int32_t i, int axis) { return double(mesh.vertices[3 * size_t(i) + axis]); };
+    const auto yz = [&](int32_t i, int axis) {
+        return double(mesh.vertices[3 * size_t(i) + axis]);
+    };
     const auto area = [&](int32_t a, int32_t b, int32_t c) {
-        return (yz(b, 1) - yz(a, 1)) * (yz(c, 2) - yz(a, 2)) - (yz(c, 1) - yz(a, 1)) * (yz(b, 2) - yz(a, 2));
+        return (yz(b, 1) - yz(a, 1)) * (yz(c, 2) - yz(a, 2)) -
+               (yz(c, 1) - yz(a, 1)) * (yz(b, 2) - yz(a, 2));
     };
     // The outline, in the face's corner order, straight from the file.
     std::ifstream in(path);
@@ -143,14 +156,17 @@ TEST(ObjRealFiles, ConcavePolygonIsTiledExactly) {
         if (line.rfind("f ", 0) == 0) {
             std::istringstream corners(line.substr(2));
             std::string corner;
-            while (corners >> corner) outline.push_back(std::stoi(corner) - 1);
+            while (corners >> corner)
+                outline.push_back(std::stoi(corner) - 1);
         }
     ASSERT_EQ(outline.size(), 66u);
     double polygon = 0;
-    for (size_t i = 1; i + 1 < outline.size(); ++i) polygon += area(outline[0], outline[i], outline[i + 1]);
+    for (size_t i = 1; i + 1 < outline.size(); ++i)
+        polygon += area(outline[0], outline[i], outline[i + 1]);
     double sum = 0;
     for (int32_t t = 0; t < mesh.triangleCount; ++t) {
-        const double a = area(mesh.triangles[3 * t], mesh.triangles[3 * t + 1], mesh.triangles[3 * t + 2]);
+        const double a =
+            area(mesh.triangles[3 * t], mesh.triangles[3 * t + 1], mesh.triangles[3 * t + 2]);
         EXPECT_GE(a * polygon, -1e-12) << "triangle " << t << " against the winding";
         sum += a;
     }

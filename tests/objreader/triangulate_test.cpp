@@ -36,9 +36,11 @@ Triangles run(const std::vector<std::pair<float, float>>& uv, int uAxis = 0, int
     int32_t count = -1;
     triangulatePolygon(n, corners.data(), uAxis, vAxis, &count, buffer.data());
     EXPECT_EQ(count, n - 2);
-    for (int i = 3 * (n - 2); i < 3 * (n - 2) + 3; ++i) EXPECT_EQ(buffer[i], -7);
+    for (int i = 3 * (n - 2); i < 3 * (n - 2) + 3; ++i)
+        EXPECT_EQ(buffer[i], -7);
     Triangles out;
-    for (int32_t t = 0; t < count; ++t) out.push_back({buffer[3 * t], buffer[3 * t + 1], buffer[3 * t + 2]});
+    for (int32_t t = 0; t < count; ++t)
+        out.push_back({buffer[3 * t], buffer[3 * t + 1], buffer[3 * t + 2]});
     return out;
 }
 
@@ -63,7 +65,8 @@ bool insidePolygon(const std::vector<std::pair<float, float>>& p, double x, doub
     bool inside = false;
     for (size_t i = 0, j = p.size() - 1; i < p.size(); j = i++) {
         const double xi = p[i].first, yi = p[i].second, xj = p[j].first, yj = p[j].second;
-        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) inside = !inside;
+        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi)
+            inside = !inside;
     }
     return inside;
 }
@@ -102,9 +105,11 @@ void expectTiled(const Polygon& poly, const Triangles& tris, bool centroids = tr
     const double area = polygonArea(poly);
     double sum = 0;
     for (const auto& t : tris) {
-        for (int32_t c : t) ASSERT_TRUE(c >= 0 && size_t(c) < n);
+        for (int32_t c : t)
+            ASSERT_TRUE(c >= 0 && size_t(c) < n);
         const double a = signedArea(poly, t);
-        ASSERT_GE(a * (area > 0 ? 1 : -1), -1e-9 * std::fabs(area)) << "against the winding, n=" << n;
+        ASSERT_GE(a * (area > 0 ? 1 : -1), -1e-9 * std::fabs(area))
+            << "against the winding, n=" << n;
         sum += a;
         if (centroids && std::fabs(a) > 1e-6) {
             const double cx = (poly[t[0]].first + poly[t[1]].first + poly[t[2]].first) / 3.0;
@@ -121,7 +126,8 @@ void expectTiled(const Polygon& poly, const Triangles& tris, bool centroids = tr
 Polygon comb(int teeth, int bottomExtras = 0) {
     Polygon p;
     const float right = float(2 * teeth - 1);
-    for (int i = 0; i <= bottomExtras; ++i) p.push_back({right * float(i) / float(bottomExtras + 1), -1});
+    for (int i = 0; i <= bottomExtras; ++i)
+        p.push_back({right * float(i) / float(bottomExtras + 1), -1});
     p.push_back({right, -1});
     for (int i = teeth - 1; i >= 0; --i) {
         p.push_back({float(2 * i + 1), 10});
@@ -137,7 +143,8 @@ Polygon comb(int teeth, int bottomExtras = 0) {
 Polygon circle(int n, double radius = 100) {
     Polygon p;
     for (int i = 0; i < n; ++i)
-        p.push_back({float(radius * std::cos(2 * M_PI * i / n)), float(radius * std::sin(2 * M_PI * i / n))});
+        p.push_back({float(radius * std::cos(2 * M_PI * i / n)),
+                     float(radius * std::sin(2 * M_PI * i / n))});
     return p;
 }
 
@@ -149,21 +156,27 @@ TEST(TriangulatePolygon, RandomSimplePolygonsAreCoveredExactlyWithTheirWinding) 
         const int n = 3 + static_cast<int>(rng() % 60); // both sides of the 16-corner switch
         // Star-shaped around the origin: sorted angles, wildly varying radii (deep notches).
         std::vector<double> angles(n);
-        for (double& a : angles) a = std::uniform_real_distribution<double>(0, 2 * M_PI)(rng);
+        for (double& a : angles)
+            a = std::uniform_real_distribution<double>(0, 2 * M_PI)(rng);
         std::sort(angles.begin(), angles.end());
         // Around the origin only while no angular gap reaches half a turn; else not simple.
         double gap = angles[0] + 2 * M_PI - angles[n - 1];
-        for (int i = 1; i < n; ++i) gap = std::max(gap, angles[i] - angles[i - 1]);
-        if (gap >= 0.95 * M_PI) continue;
+        for (int i = 1; i < n; ++i)
+            gap = std::max(gap, angles[i] - angles[i - 1]);
+        if (gap >= 0.95 * M_PI)
+            continue;
         Polygon poly;
         for (double a : angles) {
             const double r = std::uniform_real_distribution<double>(0.05, 10.0)(rng);
             poly.push_back({float(r * std::cos(a)), float(r * std::sin(a))});
         }
-        if (rng() % 2) std::reverse(poly.begin(), poly.end());
-        if (std::fabs(polygonArea(poly)) < 1e-3) continue;
+        if (rng() % 2)
+            std::reverse(poly.begin(), poly.end());
+        if (std::fabs(polygonArea(poly)) < 1e-3)
+            continue;
         expectTiled(poly, run(poly, 0, 1));
-        if (HasFatalFailure()) return;
+        if (HasFatalFailure())
+            return;
     }
 }
 
@@ -172,8 +185,8 @@ TEST(TriangulatePolygon, LargeCombsAndCirclesAreTiledExactly) {
     Polygon reversed = comb(16, 2);
     std::reverse(reversed.begin(), reversed.end());
     expectTiled(reversed, run(reversed));
-    expectTiled(comb(5), run(comb(5))); // 20 corners
-    expectTiled(comb(50), run(comb(50))); // 200 corners
+    expectTiled(comb(5), run(comb(5)));       // 20 corners
+    expectTiled(comb(50), run(comb(50)));     // 200 corners
     expectTiled(comb(1024), run(comb(1024))); // 4,096 corners
     expectTiled(circle(200), run(circle(200)));
     expectTiled(circle(4096), run(circle(4096)));
@@ -198,7 +211,8 @@ TEST(TriangulatePolygon, DegenerateLargePolygonsStillGiveEveryTriangle) {
         for (const Polygon& p : {line, star, broken}) {
             const Triangles tris = run(p);
             for (const auto& t : tris)
-                for (int32_t c : t) ASSERT_TRUE(c >= 0 && c < n);
+                for (int32_t c : t)
+                    ASSERT_TRUE(c >= 0 && c < n);
         }
     }
 }

@@ -32,7 +32,7 @@ TEST(CriticalSection, ExcludesOtherThreadsAndReentersOnTheOwner) {
     EXPECT_EQ(counter, 400000);
 
     EnterCriticalSection(&cs);
-    EnterCriticalSection(&cs);  // the owner may enter again
+    EnterCriticalSection(&cs); // the owner may enter again
     bool otherGotIn = true;
     std::thread probe([&] { otherGotIn = TryEnterCriticalSection(&cs) != FALSE; });
     probe.join();
@@ -40,11 +40,12 @@ TEST(CriticalSection, ExcludesOtherThreadsAndReentersOnTheOwner) {
     LeaveCriticalSection(&cs);
     std::thread probe2([&] { otherGotIn = TryEnterCriticalSection(&cs) != FALSE; });
     probe2.join();
-    EXPECT_FALSE(otherGotIn);  // still held once
+    EXPECT_FALSE(otherGotIn); // still held once
     LeaveCriticalSection(&cs);
     std::thread probe3([&] {
         otherGotIn = TryEnterCriticalSection(&cs) != FALSE;
-        if (otherGotIn) LeaveCriticalSection(&cs);
+        if (otherGotIn)
+            LeaveCriticalSection(&cs);
     });
     probe3.join();
     EXPECT_TRUE(otherGotIn);
@@ -70,10 +71,11 @@ TEST(Modules, ResourcesByIdNumberStringAndName) {
         {"", 10, "", 300, {7}},
         {"", 2, "", 300, {8, 8}},
     });
-    HMODULE m = Win32StandIn_RegisterModule("named", image.data(), static_cast<unsigned>(image.size()));
+    HMODULE m =
+        Win32StandIn_RegisterModule("named", image.data(), static_cast<unsigned>(image.size()));
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(standin::ModuleName(m), "named");
-    image.assign(image.size(), 0);  // the module keeps its own copy
+    image.assign(image.size(), 0); // the module keeps its own copy
 
     HRSRC byName = FindResourceA(m, "settings", RT_RCDATA);
     ASSERT_NE(byName, nullptr);
@@ -89,7 +91,7 @@ TEST(Modules, ResourcesByIdNumberStringAndName) {
     EXPECT_EQ(FindResourceA(m, "#70000", RT_RCDATA), nullptr);
     EXPECT_EQ(FindResourceA(m, MAKEINTRESOURCEA(301), RT_RCDATA), nullptr);
     EXPECT_EQ(FindResourceA(m, "Settings", RT_BITMAP), nullptr);
-    EXPECT_FALSE(FreeResource(LoadResource(m, byName)));  // obsolete on Win32
+    EXPECT_FALSE(FreeResource(LoadResource(m, byName))); // obsolete on Win32
 
     // A resource handle of one module means nothing to another.
     unsigned size = 0;
@@ -115,7 +117,9 @@ TEST(Modules, ResourcesByIdNumberStringAndName) {
 
     testing::internal::CaptureStderr();
     std::vector<uint8_t> broken = {0, 0, 0, 0, 0x20, 0, 0};
-    EXPECT_EQ(Win32StandIn_RegisterModule("broken", broken.data(), static_cast<unsigned>(broken.size())), nullptr);
+    EXPECT_EQ(
+        Win32StandIn_RegisterModule("broken", broken.data(), static_cast<unsigned>(broken.size())),
+        nullptr);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("broken"), std::string::npos);
 }
 
@@ -131,7 +135,7 @@ TEST(Modules, IconsAreSharedAndBitmapsAreNew) {
     ASSERT_TRUE(standin::GetIconDetails(icon, &d));
     EXPECT_EQ(d.module, t);
     EXPECT_EQ(d.groupId, IDI_TESSOID);
-    EXPECT_EQ(d.width, 32);  // the system icon size is chosen
+    EXPECT_EQ(d.width, 32); // the system icon size is chosen
     EXPECT_EQ(d.height, 32);
     EXPECT_EQ(LoadIconA(t, MAKEINTRESOURCEA(IDB_CUBE)), nullptr);
     EXPECT_NE(LoadIconA(nullptr, IDI_APPLICATION), nullptr);
@@ -146,12 +150,13 @@ TEST(Modules, IconsAreSharedAndBitmapsAreNew) {
     EXPECT_EQ(b.width, 40);
     EXPECT_EQ(b.height, 32);
     EXPECT_EQ(b.bitCount, 8u);
-    EXPECT_FALSE(standin::GetBitmapDetails(reinterpret_cast<HBITMAP>(icon), &b));  // handles keep their kind
+    EXPECT_FALSE(
+        standin::GetBitmapDetails(reinterpret_cast<HBITMAP>(icon), &b)); // handles keep their kind
 
     ASSERT_TRUE(Win32StandIn_UnregisterModule(t));
-    EXPECT_FALSE(standin::GetIconDetails(icon, &d));  // shared icons go with their module
+    EXPECT_FALSE(standin::GetIconDetails(icon, &d)); // shared icons go with their module
     EXPECT_TRUE(standin::GetBitmapDetails(bmp, &b));
     EXPECT_EQ(LoadIconA(t, MAKEINTRESOURCEA(IDI_TESSOID)), nullptr);
 }
 
-}  // namespace
+} // namespace

@@ -8,9 +8,9 @@
 namespace testres {
 
 struct Item {
-    std::string typeName;  // empty: use typeId
+    std::string typeName; // empty: use typeId
     uint16_t typeId = 0;
-    std::string name;      // empty: use nameId
+    std::string name; // empty: use nameId
     uint16_t nameId = 0;
     std::vector<uint8_t> data;
 };
@@ -26,12 +26,14 @@ inline void put32(std::vector<uint8_t>& b, uint32_t v) {
 }
 
 inline void putWide(std::vector<uint8_t>& b, const std::string& s) {
-    for (unsigned char c : s) put16(b, c);
+    for (unsigned char c : s)
+        put16(b, c);
     put16(b, 0);
 }
 
 inline void align4(std::vector<uint8_t>& b) {
-    while (b.size() % 4) b.push_back(0);
+    while (b.size() % 4)
+        b.push_back(0);
 }
 
 inline void putNameOrId(std::vector<uint8_t>& b, const std::string& name, uint16_t id) {
@@ -54,9 +56,9 @@ inline std::vector<uint8_t> Image(const std::vector<Item>& items) {
         putNameOrId(head, it.typeName, it.typeId);
         putNameOrId(head, it.name, it.nameId);
         align4(head);
-        put32(head, 0);       // data version
-        put16(head, 0x1030);  // memory flags
-        put16(head, 0x0409);  // language
+        put32(head, 0);      // data version
+        put16(head, 0x1030); // memory flags
+        put16(head, 0x0409); // language
         put32(head, 0);
         put32(head, 0);
         put32(out, uint32_t(it.data.size()));
@@ -68,4 +70,4 @@ inline std::vector<uint8_t> Image(const std::vector<Item>& items) {
     return out;
 }
 
-}  // namespace testres
+} // namespace testres

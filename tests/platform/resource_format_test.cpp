@@ -22,13 +22,14 @@ std::vector<uint8_t> realImage() {
 
 const ResEntry* findEntry(const std::vector<ResEntry>& entries, uint16_t type, uint16_t id) {
     for (const ResEntry& e : entries)
-        if (e.type.isId && e.type.id == type && e.name.isId && e.name.id == id) return &e;
+        if (e.type.isId && e.type.id == type && e.name.isId && e.name.id == id)
+            return &e;
     return nullptr;
 }
 
 TEST(ResImage, ListsEntriesWithNamesTypesAndData) {
     std::vector<uint8_t> image = testres::Image({
-        {"", 10, "config", 0, {1, 2, 3}},        // odd size: the next header is padded
+        {"", 10, "config", 0, {1, 2, 3}}, // odd size: the next header is padded
         {"MyType", 0, "", 7, {9, 8, 7, 6, 5}},
     });
     std::vector<ResEntry> entries;
@@ -38,7 +39,7 @@ TEST(ResImage, ListsEntriesWithNamesTypesAndData) {
     EXPECT_TRUE(entries[0].type.isId);
     EXPECT_EQ(entries[0].type.id, 10);
     EXPECT_FALSE(entries[0].name.isId);
-    EXPECT_EQ(entries[0].name.text, "CONFIG");  // names compare case-insensitively
+    EXPECT_EQ(entries[0].name.text, "CONFIG"); // names compare case-insensitively
     EXPECT_EQ(entries[0].language, 0x0409);
     ASSERT_EQ(entries[0].size, 3u);
     EXPECT_EQ(image[entries[0].offset + 2], 3);
@@ -61,16 +62,17 @@ TEST(ResImage, RejectsLyingSizesAndSurvivesEveryTruncation) {
         std::vector<ResEntry> entries;
         if (ParseResImage(cut.data(), cut.size(), &entries, &error)) {
             EXPECT_LT(entries.size(), full.size()) << n;
-            for (const ResEntry& e : entries) EXPECT_LE(size_t(e.offset) + e.size, n);
+            for (const ResEntry& e : entries)
+                EXPECT_LE(size_t(e.offset) + e.size, n);
         }
     }
 
     std::vector<uint8_t> bad = image;
-    bad[32] = 0xFF;  // data size of the first real entry
+    bad[32] = 0xFF; // data size of the first real entry
     bad[35] = 0x7F;
     EXPECT_FALSE(ParseResImage(bad.data(), bad.size(), &full, &error));
     bad = image;
-    bad[36] = 8;  // header size smaller than a header
+    bad[36] = 8; // header size smaller than a header
     bad[37] = 0;
     EXPECT_FALSE(ParseResImage(bad.data(), bad.size(), &full, &error));
 }
@@ -81,13 +83,16 @@ std::vector<uint8_t> extendedTemplate() {
     std::vector<uint8_t> b;
     put16(b, 1);
     put16(b, 0xFFFF);
-    put32(b, 42);          // help id
-    put32(b, 0x00010000);  // ex style
-    put32(b, 0x40 | 0x80000000u);  // DS_SETFONT | WS_POPUP
+    put32(b, 42);                 // help id
+    put32(b, 0x00010000);         // ex style
+    put32(b, 0x40 | 0x80000000u); // DS_SETFONT | WS_POPUP
     put16(b, 1);
-    put16(b, 1); put16(b, 2); put16(b, 30); put16(b, 40);
-    put16(b, 0);           // no menu
-    putWide(b, "Frame");   // class by name
+    put16(b, 1);
+    put16(b, 2);
+    put16(b, 30);
+    put16(b, 40);
+    put16(b, 0);         // no menu
+    putWide(b, "Frame"); // class by name
     putWide(b, "Title");
     put16(b, 9);
     put16(b, 700);
@@ -95,14 +100,17 @@ std::vector<uint8_t> extendedTemplate() {
     b.push_back(0);
     putWide(b, "Tahoma");
     testres::align4(b);
-    put32(b, 5);           // help id
+    put32(b, 5); // help id
     put32(b, 0);
     put32(b, 0x50000000);
-    put16(b, 3); put16(b, 4); put16(b, 20); put16(b, 10);
-    put32(b, 0x12345);     // ids are 32-bit here
+    put16(b, 3);
+    put16(b, 4);
+    put16(b, 20);
+    put16(b, 10);
+    put32(b, 0x12345); // ids are 32-bit here
     putWide(b, "Custom");
     put16(b, 0xFFFF);
-    put16(b, 77);          // ordinal text
+    put16(b, 77); // ordinal text
     put16(b, 2);
     b.push_back(0xAB);
     b.push_back(0xCD);
@@ -151,9 +159,10 @@ TEST(DialogTemplate, RejectsEveryTruncationAndImpossibleCounts) {
         // The last item ends with its creation-data count, so every shorter view fails.
         for (size_t n = 0; n < bytes.size(); ++n) {
             std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + n);
-            EXPECT_FALSE(ParseDialogTemplate(cut.data(), cut.size(), &t, &error)) << id << " at " << n;
+            EXPECT_FALSE(ParseDialogTemplate(cut.data(), cut.size(), &t, &error))
+                << id << " at " << n;
         }
-        bytes[8] = 0xFF;  // item count
+        bytes[8] = 0xFF; // item count
         bytes[9] = 0xFF;
         EXPECT_FALSE(ParseDialogTemplate(bytes.data(), bytes.size(), &t, &error));
     }
@@ -169,7 +178,8 @@ TEST(DialogTemplate, RejectsEveryTruncationAndImpossibleCounts) {
     EXPECT_FALSE(ParseDialogTemplate(b.data(), b.size(), &t, &error));
 }
 
-std::vector<uint8_t> bitmap(int32_t w, int32_t h, uint16_t bits, uint32_t compression, uint32_t used, size_t pixels) {
+std::vector<uint8_t> bitmap(int32_t w, int32_t h, uint16_t bits, uint32_t compression,
+                            uint32_t used, size_t pixels) {
     std::vector<uint8_t> b;
     put32(b, 40);
     put32(b, uint32_t(w));
@@ -235,23 +245,23 @@ TEST(GroupIcon, ReadsEntriesAndRejectsBadCounts) {
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].width, 32);
     EXPECT_EQ(entries[0].bytesInRes, 1032u);
-    EXPECT_EQ(entries[1].width, 256);  // a zero byte means 256
+    EXPECT_EQ(entries[1].width, 256); // a zero byte means 256
     EXPECT_EQ(entries[1].id, 2);
     EXPECT_FALSE(ParseGroupIcon(b.data(), b.size() - 1, &entries, &error));
     b[4] = 0;
     EXPECT_FALSE(ParseGroupIcon(b.data(), b.size(), &entries, &error));
     b[4] = 2;
-    b[2] = 2;  // a cursor group, not icons
+    b[2] = 2; // a cursor group, not icons
     EXPECT_FALSE(ParseGroupIcon(b.data(), b.size(), &entries, &error));
 }
 
 TEST(Text, Utf16BecomesWindows1252) {
     EXPECT_EQ(AnsiFromUtf16('A'), 'A');
     EXPECT_EQ(static_cast<unsigned char>(AnsiFromUtf16(0x00E9)), 0xE9);
-    EXPECT_EQ(static_cast<unsigned char>(AnsiFromUtf16(0x20AC)), 0x80);  // euro sign
-    EXPECT_EQ(static_cast<unsigned char>(AnsiFromUtf16(0x2122)), 0x99);  // trade mark
-    EXPECT_EQ(AnsiFromUtf16(0x0081), '?');  // C1 controls have no 1252 character
+    EXPECT_EQ(static_cast<unsigned char>(AnsiFromUtf16(0x20AC)), 0x80); // euro sign
+    EXPECT_EQ(static_cast<unsigned char>(AnsiFromUtf16(0x2122)), 0x99); // trade mark
+    EXPECT_EQ(AnsiFromUtf16(0x0081), '?'); // C1 controls have no 1252 character
     EXPECT_EQ(AnsiFromUtf16(0x4E00), '?');
 }
 
-}  // namespace
+} // namespace

@@ -25,7 +25,7 @@ struct Message {
 std::vector<Message> g_seen;
 
 class Windows : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         standin::Reset();
         g_seen.clear();
@@ -43,7 +43,8 @@ protected:
 
     std::vector<UINT> seenMessages() const {
         std::vector<UINT> out;
-        for (const Message& m : g_seen) out.push_back(m.msg);
+        for (const Message& m : g_seen)
+            out.push_back(m.msg);
         return out;
     }
 
@@ -58,15 +59,18 @@ INT_PTR CALLBACK selectProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         HINSTANCE inst = reinterpret_cast<HINSTANCE>(lp);
         for (int i = 0; i < 5; ++i) {
             HBITMAP bmp = LoadBitmapA(inst, MAKEINTRESOURCEA(IDB_TETRAHEDRON + i));
-            SendMessageA(GetDlgItem(dlg, IDC_TETRAHEDRON + i), BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp));
+            SendMessageA(GetDlgItem(dlg, IDC_TETRAHEDRON + i), BM_SETIMAGE, IMAGE_BITMAP,
+                         reinterpret_cast<LPARAM>(bmp));
         }
         EnableWindow(GetDlgItem(dlg, IDC_CURRENT_OBJECT), FALSE);
         return TRUE;
     }
     if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
         int id = LOWORD(wp);
-        if (id >= IDC_TETRAHEDRON && id <= IDC_CURRENT_OBJECT) return EndDialog(dlg, id - IDC_TETRAHEDRON);
-        if (id == IDCANCEL) return EndDialog(dlg, -1);
+        if (id >= IDC_TETRAHEDRON && id <= IDC_CURRENT_OBJECT)
+            return EndDialog(dlg, id - IDC_TETRAHEDRON);
+        if (id == IDCANCEL)
+            return EndDialog(dlg, -1);
     }
     return FALSE;
 }
@@ -76,7 +80,7 @@ TEST_F(Windows, ModalDialogRunsItsDriverAndReturnsTheEndCode) {
     standin::SetDialogDriver([&](HWND dlg) {
         seenDialog = dlg;
         EXPECT_EQ(GetActiveWindow(), dlg);
-        EXPECT_FALSE(standin::IsEnabled(host_));  // the owner is disabled while modal
+        EXPECT_FALSE(standin::IsEnabled(host_)); // the owner is disabled while modal
         EXPECT_EQ(standin::ModalDepth(), 1u);
         EXPECT_EQ(standin::TemplateId(dlg), IDD_SELECT_MESH);
         HWND cube = standin::FindControl(dlg, IDC_CUBE);
@@ -89,8 +93,8 @@ TEST_F(Windows, ModalDialogRunsItsDriverAndReturnsTheEndCode) {
         EXPECT_FALSE(standin::ClickControl(dlg, IDC_CURRENT_OBJECT));
         EXPECT_TRUE(standin::ClickControl(dlg, IDC_CUBE));
     });
-    INT_PTR r = DialogBoxParamA(module_, MAKEINTRESOURCEA(IDD_SELECT_MESH), GetActiveWindow(), selectProc,
-                                reinterpret_cast<LPARAM>(module_));
+    INT_PTR r = DialogBoxParamA(module_, MAKEINTRESOURCEA(IDD_SELECT_MESH), GetActiveWindow(),
+                                selectProc, reinterpret_cast<LPARAM>(module_));
     EXPECT_EQ(r, 1);
     EXPECT_FALSE(IsWindow(seenDialog));
     EXPECT_TRUE(standin::IsEnabled(host_));
@@ -104,7 +108,8 @@ TEST_F(Windows, ModalDialogRunsItsDriverAndReturnsTheEndCode) {
     EXPECT_EQ(g_seen[1].lp, reinterpret_cast<LPARAM>(module_));
     int clicks = 0;
     for (const Message& m : g_seen) {
-        if (m.msg != WM_COMMAND) continue;
+        if (m.msg != WM_COMMAND)
+            continue;
         ++clicks;
         EXPECT_EQ(m.wp, MAKEWPARAM(IDC_CUBE, BN_CLICKED));
     }
@@ -117,17 +122,21 @@ TEST_F(Windows, ModalDialogWithoutDriverIsClosedAsCancelled) {
                                 reinterpret_cast<LPARAM>(module_));
     EXPECT_EQ(r, -1);
     bool cancelled = false;
-    for (const Message& m : g_seen) cancelled |= m.msg == WM_COMMAND && m.wp == MAKEWPARAM(IDCANCEL, BN_CLICKED);
+    for (const Message& m : g_seen)
+        cancelled |= m.msg == WM_COMMAND && m.wp == MAKEWPARAM(IDCANCEL, BN_CLICKED);
     EXPECT_TRUE(cancelled);
-    EXPECT_EQ(standin::WindowCount(), 1u);  // only the host window is left
+    EXPECT_EQ(standin::WindowCount(), 1u); // only the host window is left
 }
 
 INT_PTR CALLBACK endAtOnce(HWND dlg, UINT msg, WPARAM, LPARAM) {
-    if (msg == WM_INITDIALOG) EndDialog(dlg, 42);
+    if (msg == WM_INITDIALOG)
+        EndDialog(dlg, 42);
     return msg == WM_INITDIALOG;
 }
 
-INT_PTR CALLBACK deaf(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK deaf(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
 
 TEST_F(Windows, ModalDialogEdgeCases) {
     int driverCalls = 0;
@@ -142,8 +151,12 @@ TEST_F(Windows, ModalDialogEdgeCases) {
     EXPECT_EQ(driverCalls, 1);
 
     EXPECT_EQ(DialogBoxParamA(module_, MAKEINTRESOURCEA(999), host_, deaf, 0), -1);
-    EXPECT_EQ(DialogBoxParamA(reinterpret_cast<HMODULE>(0x1234), MAKEINTRESOURCEA(IDD_SELECT_MESH), host_, deaf, 0), -1);
-    EXPECT_EQ(DialogBoxParamA(module_, MAKEINTRESOURCEA(IDD_SELECT_MESH), reinterpret_cast<HWND>(0x99), deaf, 0), 0);
+    EXPECT_EQ(DialogBoxParamA(reinterpret_cast<HMODULE>(0x1234), MAKEINTRESOURCEA(IDD_SELECT_MESH),
+                              host_, deaf, 0),
+              -1);
+    EXPECT_EQ(DialogBoxParamA(module_, MAKEINTRESOURCEA(IDD_SELECT_MESH),
+                              reinterpret_cast<HWND>(0x99), deaf, 0),
+              0);
     EXPECT_EQ(standin::WindowCount(), 1u);
 }
 
@@ -154,8 +167,10 @@ LRESULT CALLBACK pageProc(HWND, UINT, WPARAM, LPARAM);
 
 LRESULT CALLBACK startProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     g_seen.push_back({hwnd, msg, wp, lp, Start});
-    if (msg == WM_NCCREATE && GetWindowLongA(hwnd, GWL_WNDPROC) == reinterpret_cast<LONG>(startProc)) {
-        g_previous = reinterpret_cast<WNDPROC>(SetWindowLongA(hwnd, GWL_WNDPROC, reinterpret_cast<LONG>(pageProc)));
+    if (msg == WM_NCCREATE &&
+        GetWindowLongA(hwnd, GWL_WNDPROC) == reinterpret_cast<LONG>(startProc)) {
+        g_previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongA(hwnd, GWL_WNDPROC, reinterpret_cast<LONG>(pageProc)));
         FlushInstructionCache(GetCurrentProcess(), reinterpret_cast<LPCVOID>(pageProc), 16);
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
@@ -177,13 +192,15 @@ LRESULT CALLBACK pageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 WNDPROC g_editPrevious = nullptr;
 LRESULT CALLBACK editHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_SETTEXT || msg == WM_DESTROY || msg == WM_NCDESTROY) g_seen.push_back({hwnd, msg, wp, lp, Hook});
+    if (msg == WM_SETTEXT || msg == WM_DESTROY || msg == WM_NCDESTROY)
+        g_seen.push_back({hwnd, msg, wp, lp, Hook});
     return CallWindowProcA(g_editPrevious, hwnd, msg, wp, lp);
 }
 
 size_t countOf(UINT msg, bool fromStart) {
     size_t n = 0;
-    for (const Message& m : g_seen) n += m.msg == msg && (m.who == Start) == fromStart;
+    for (const Message& m : g_seen)
+        n += m.msg == msg && (m.who == Start) == fromStart;
     return n;
 }
 
@@ -196,7 +213,7 @@ TEST_F(Windows, PropertyPageIsSubclassedOnItsFirstMessage) {
     ASSERT_FALSE(g_seen.empty());
     EXPECT_EQ(g_seen[0].msg, WM_NCCREATE);
     EXPECT_EQ(countOf(WM_NCCREATE, true), 1u);
-    EXPECT_EQ(countOf(WM_CREATE, true), 1u);   // passed on by the page procedure
+    EXPECT_EQ(countOf(WM_CREATE, true), 1u); // passed on by the page procedure
     EXPECT_EQ(countOf(WM_CREATE, false), 1u);
     EXPECT_EQ(countOf(WM_INITDIALOG, false), 1u);
     EXPECT_EQ(countOf(WM_INITDIALOG, true), 0u);
@@ -225,7 +242,8 @@ TEST_F(Windows, PropertyPageIsSubclassedOnItsFirstMessage) {
     // A control subclassed in turn: the hook sees the text, the edit keeps it and
     // tells the page.
     HWND source = GetDlgItem(page, IDC_SOURCE_FILE);
-    g_editPrevious = reinterpret_cast<WNDPROC>(SetWindowLongA(source, GWL_WNDPROC, reinterpret_cast<LONG>(editHook)));
+    g_editPrevious = reinterpret_cast<WNDPROC>(
+        SetWindowLongA(source, GWL_WNDPROC, reinterpret_cast<LONG>(editHook)));
     ASSERT_NE(g_editPrevious, nullptr);
     g_seen.clear();
     EXPECT_TRUE(SetWindowTextA(source, "Cube"));
@@ -234,7 +252,8 @@ TEST_F(Windows, PropertyPageIsSubclassedOnItsFirstMessage) {
     EXPECT_EQ(g_seen[0].msg, static_cast<UINT>(WM_SETTEXT));
     EXPECT_EQ(g_seen[0].who, Hook);
     bool changed = false;
-    for (const Message& m : g_seen) changed |= m.msg == WM_COMMAND && m.wp == MAKEWPARAM(IDC_SOURCE_FILE, EN_CHANGE);
+    for (const Message& m : g_seen)
+        changed |= m.msg == WM_COMMAND && m.wp == MAKEWPARAM(IDC_SOURCE_FILE, EN_CHANGE);
     EXPECT_TRUE(changed);
     char text[3];
     EXPECT_EQ(GetWindowTextA(source, text, sizeof text), 2);
@@ -251,12 +270,13 @@ TEST_F(Windows, PropertyPageIsSubclassedOnItsFirstMessage) {
     EXPECT_FALSE(standin::GetFontDetails(pageFont, &font)) << "the page's font outlived it";
     std::vector<std::pair<UINT, Who>> order;
     for (const Message& m : g_seen)
-        if (m.msg == WM_DESTROY || m.msg == WM_NCDESTROY) order.push_back({m.msg, m.who});
+        if (m.msg == WM_DESTROY || m.msg == WM_NCDESTROY)
+            order.push_back({m.msg, m.who});
     // The page, then the (hooked) control, hear WM_DESTROY; the control, then the page
     // (through the restored start procedure) hear WM_NCDESTROY.
-    std::vector<std::pair<UINT, Who>> expected = {
-        {WM_DESTROY, Dialog}, {WM_DESTROY, Start}, {WM_DESTROY, Hook},
-        {WM_NCDESTROY, Hook}, {WM_NCDESTROY, Dialog}, {WM_NCDESTROY, Start}};
+    std::vector<std::pair<UINT, Who>> expected = {{WM_DESTROY, Dialog},   {WM_DESTROY, Start},
+                                                  {WM_DESTROY, Hook},     {WM_NCDESTROY, Hook},
+                                                  {WM_NCDESTROY, Dialog}, {WM_NCDESTROY, Start}};
     EXPECT_EQ(order, expected);
 }
 
@@ -266,8 +286,10 @@ TEST_F(Windows, TemplateWindowsNeedAParentAndABoundedTemplate) {
     EXPECT_EQ(standin::CreateWindowFromTemplate(module_, bytes, 0, nullptr, startProc, 0), nullptr);
     std::vector<uint8_t> copy(static_cast<const uint8_t*>(bytes),
                               static_cast<const uint8_t*>(bytes) + SizeofResource(module_, info));
-    EXPECT_EQ(standin::CreateWindowFromTemplate(module_, copy.data(), 0, host_, startProc, 0), nullptr);
-    HWND page = standin::CreateWindowFromTemplate(module_, copy.data(), copy.size(), host_, startProc, 0);
+    EXPECT_EQ(standin::CreateWindowFromTemplate(module_, copy.data(), 0, host_, startProc, 0),
+              nullptr);
+    HWND page =
+        standin::CreateWindowFromTemplate(module_, copy.data(), copy.size(), host_, startProc, 0);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(standin::TemplateId(page), -1);
     EXPECT_EQ(standin::WindowCount(), 1u + 1u + 11u);
@@ -275,23 +297,23 @@ TEST_F(Windows, TemplateWindowsNeedAParentAndABoundedTemplate) {
 
 TEST_F(Windows, WindowLongsAndControlState) {
     HRSRC info = FindResourceA(module_, MAKEINTRESOURCEA(IDD_PROPERTY_PAGE), RT_DIALOG);
-    HWND page = standin::CreateWindowFromTemplate(module_, LockResource(LoadResource(module_, info)), 0, host_,
-                                                  DefWindowProcA, 0);
+    HWND page = standin::CreateWindowFromTemplate(
+        module_, LockResource(LoadResource(module_, info)), 0, host_, DefWindowProcA, 0);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(SetWindowLongA(page, GWL_USERDATA, 1234), 0);
     EXPECT_EQ(SetWindowLongA(page, GWL_USERDATA, 5678), 1234);
     EXPECT_EQ(GetWindowLongA(page, GWL_USERDATA), 5678);
-    EXPECT_EQ(SetWindowLongA(page, DWL_USER, 99), 0);  // dialogs have extra bytes
+    EXPECT_EQ(SetWindowLongA(page, DWL_USER, 99), 0); // dialogs have extra bytes
     EXPECT_EQ(GetWindowLongA(page, DWL_USER), 99);
     EXPECT_EQ(GetWindowLongA(page, DWL_USER), GetWindowLongA(page, DWLP_USER));
     HWND invert = GetDlgItem(page, IDC_INVERT);
-    EXPECT_EQ(SetWindowLongA(invert, DWL_USER, 5), 0);  // controls do not
+    EXPECT_EQ(SetWindowLongA(invert, DWL_USER, 5), 0); // controls do not
     EXPECT_EQ(GetWindowLongA(invert, DWL_USER), 0);
     EXPECT_EQ(GetWindowLongA(invert, GWL_ID), IDC_INVERT);
-    EXPECT_EQ(SetWindowLongA(invert, GWL_WNDPROC, 0), 0);  // a null procedure is refused
+    EXPECT_EQ(SetWindowLongA(invert, GWL_WNDPROC, 0), 0); // a null procedure is refused
     EXPECT_NE(GetWindowLongA(invert, GWL_WNDPROC), 0);
 
-    EXPECT_FALSE(EnableWindow(invert, FALSE));  // it was enabled
+    EXPECT_FALSE(EnableWindow(invert, FALSE)); // it was enabled
     EXPECT_TRUE(GetWindowLongA(invert, GWL_STYLE) & WS_DISABLED);
     EXPECT_FALSE(standin::Click(invert));
     EXPECT_TRUE(EnableWindow(invert, TRUE));
@@ -302,13 +324,14 @@ TEST_F(Windows, WindowLongsAndControlState) {
     EXPECT_EQ(standin::CheckState(invert), BST_UNCHECKED);
 
     HWND angle = GetDlgItem(page, IDC_SMOOTH_ANGLE);
-    EXPECT_EQ(SendMessageA(angle, BM_SETCHECK, BST_CHECKED, 0), 0);  // not a button message
+    EXPECT_EQ(SendMessageA(angle, BM_SETCHECK, BST_CHECKED, 0), 0); // not a button message
     EXPECT_EQ(standin::CheckState(angle), 0);
     HBITMAP a = LoadBitmapA(module_, MAKEINTRESOURCEA(IDB_CUBE));
     HBITMAP b = LoadBitmapA(module_, MAKEINTRESOURCEA(IDB_CUBE));
-    EXPECT_NE(a, b);  // each load is a new bitmap
+    EXPECT_NE(a, b); // each load is a new bitmap
     EXPECT_EQ(SendMessageA(invert, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(a)), 0);
-    EXPECT_EQ(SendMessageA(invert, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(b)), reinterpret_cast<LRESULT>(a));
+    EXPECT_EQ(SendMessageA(invert, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(b)),
+              reinterpret_cast<LRESULT>(a));
     EXPECT_EQ(SendMessageA(invert, BM_GETIMAGE, IMAGE_BITMAP, 0), reinterpret_cast<LRESULT>(b));
     EXPECT_EQ(SendMessageA(invert, BM_GETIMAGE, IMAGE_ICON, 0), 0);
     EXPECT_EQ(standin::ButtonBitmap(invert), b);
@@ -319,18 +342,20 @@ TEST_F(Windows, MessageBoxesAndDebugOutputAreLogged) {
     OutputDebugStringA("Num verts: 8\n");
     OutputDebugStringA(nullptr);
     OutputDebugStringA("Failed to create material\n");
-    EXPECT_EQ(MessageBoxA(host_, "No valid meshes found in 'x.3ds'", "Error", MB_OK | MB_ICONERROR), IDOK);
+    EXPECT_EQ(MessageBoxA(host_, "No valid meshes found in 'x.3ds'", "Error", MB_OK | MB_ICONERROR),
+              IDOK);
     EXPECT_EQ(MessageBoxA(nullptr, "Go on?", nullptr, MB_YESNO | MB_DEFBUTTON2), IDNO);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // echo is off
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), ""); // echo is off
 
-    EXPECT_EQ(standin::DebugLog(), (std::vector<std::string>{"Num verts: 8\n", "Failed to create material\n"}));
+    EXPECT_EQ(standin::DebugLog(),
+              (std::vector<std::string>{"Num verts: 8\n", "Failed to create material\n"}));
     auto boxes = standin::MessageBoxLog();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].owner, host_);
     EXPECT_EQ(boxes[0].caption, "Error");
     EXPECT_EQ(boxes[0].text, "No valid meshes found in 'x.3ds'");
     EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
-    EXPECT_EQ(boxes[1].caption, "Error");  // Windows' caption when none is given
+    EXPECT_EQ(boxes[1].caption, "Error"); // Windows' caption when none is given
 
     standin::SetMessageBoxAnswer(IDCANCEL);
     EXPECT_EQ(MessageBoxA(nullptr, "t", "c", MB_OKCANCEL), IDCANCEL);
@@ -349,4 +374,4 @@ TEST_F(Windows, MessageBoxesAndDebugOutputAreLogged) {
     EXPECT_TRUE(standin::MessageBoxLog().empty());
 }
 
-}  // namespace
+} // namespace

@@ -12,8 +12,7 @@ using namespace tessoid;
 
 namespace {
 
-template <typename Record>
-Record blankRecord(uint32_t size, int32_t version) {
+template <typename Record> Record blankRecord(uint32_t size, int32_t version) {
     Record record;
     std::memset(&record, 0xA5, sizeof(record));
     record.header.size = size;
@@ -21,8 +20,7 @@ Record blankRecord(uint32_t size, int32_t version) {
     return record;
 }
 
-template <typename Record>
-bool untouched(const Record& before, const Record& after) {
+template <typename Record> bool untouched(const Record& before, const Record& after) {
     return std::memcmp(&before, &after, sizeof(Record)) == 0;
 }
 

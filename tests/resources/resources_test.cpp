@@ -18,11 +18,12 @@ namespace {
 
 std::vector<uint8_t> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>());
 }
 
 class Resources : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         unsigned size = 0;
         const unsigned char* bytes = TessoidResourceBytes(&size);
@@ -34,7 +35,8 @@ protected:
     std::vector<uint8_t> data(uint16_t type, uint16_t id) const {
         for (const ResEntry& e : entries_)
             if (e.type.isId && e.type.id == type && e.name.isId && e.name.id == id)
-                return std::vector<uint8_t>(image_.begin() + e.offset, image_.begin() + e.offset + e.size);
+                return std::vector<uint8_t>(image_.begin() + e.offset,
+                                            image_.begin() + e.offset + e.size);
         ADD_FAILURE() << "no resource " << type << "/" << id;
         return {};
     }
@@ -90,7 +92,8 @@ const uint32_t kPicture = kChild | WS_TABSTOP | BS_PUSHBUTTON | BS_BITMAP;
 
 TEST_F(Resources, SelectPredefinedMeshDialog) {
     DialogTemplate t = dialog(IDD_SELECT_MESH);
-    EXPECT_EQ(t.style, static_cast<uint32_t>(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU));
+    EXPECT_EQ(t.style, static_cast<uint32_t>(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION |
+                                             WS_SYSMENU));
     EXPECT_EQ(t.title, "Select Predefined Mesh");
     EXPECT_EQ(t.cx, 121);
     EXPECT_EQ(t.cy, 106);
@@ -98,39 +101,41 @@ TEST_F(Resources, SelectPredefinedMeshDialog) {
     EXPECT_EQ(t.pointSize, 8);
     EXPECT_TRUE(t.menu.text.empty() && !t.menu.isOrdinal);
     EXPECT_TRUE(t.windowClass.text.empty() && !t.windowClass.isOrdinal);
-    expectControls(t, {
-        {IDC_TETRAHEDRON, "Button", "Tetrahedron", 7, 7, 31, 25, kPicture},
-        {IDC_CUBE, "Button", "Cube", 45, 7, 31, 25, kPicture},
-        {IDC_OCTAHEDRON, "Button", "Octahedron", 83, 7, 31, 25, kPicture},
-        {IDC_DODECAHEDRON, "Button", "Dodecahedron", 7, 36, 31, 25, kPicture},
-        {IDC_ICOSAHEDRON, "Button", "Icosahedron", 45, 36, 31, 25, kPicture},
-        {IDC_CURRENT_OBJECT, "Button", "Current\nObject", 83, 36, 31, 25,
-         kChild | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_MULTILINE},
-        {IDCANCEL, "Button", "Cancel", 7, 82, 107, 17, kChild | WS_TABSTOP | BS_PUSHBUTTON},
-    });
+    expectControls(
+        t, {
+               {IDC_TETRAHEDRON, "Button", "Tetrahedron", 7, 7, 31, 25, kPicture},
+               {IDC_CUBE, "Button", "Cube", 45, 7, 31, 25, kPicture},
+               {IDC_OCTAHEDRON, "Button", "Octahedron", 83, 7, 31, 25, kPicture},
+               {IDC_DODECAHEDRON, "Button", "Dodecahedron", 7, 36, 31, 25, kPicture},
+               {IDC_ICOSAHEDRON, "Button", "Icosahedron", 45, 36, 31, 25, kPicture},
+               {IDC_CURRENT_OBJECT, "Button", "Current\nObject", 83, 36, 31, 25,
+                kChild | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_MULTILINE},
+               {IDCANCEL, "Button", "Cancel", 7, 82, 107, 17, kChild | WS_TABSTOP | BS_PUSHBUTTON},
+           });
 }
 
 TEST_F(Resources, PropertyPage) {
     DialogTemplate t = dialog(IDD_PROPERTY_PAGE);
-    EXPECT_EQ(t.style, static_cast<uint32_t>(DS_SETFONT | WS_CHILD));  // no caption
+    EXPECT_EQ(t.style, static_cast<uint32_t>(DS_SETFONT | WS_CHILD)); // no caption
     EXPECT_EQ(t.title, "");
     EXPECT_EQ(t.cx, 110);
     EXPECT_EQ(t.cy, 116);
     EXPECT_EQ(t.faceName, "MS Sans Serif");
     EXPECT_EQ(t.pointSize, 8);
     expectControls(t, {
-        {-1, "Button", "Mesh Properties", 4, 13, 100, 52, kGroupBox},
-        {-1, "Static", "Source File:", 7, 25, 37, 8, kLabel},
-        {IDC_SOURCE_FILE, "Edit", "", 46, 23, 54, 12, kReadOnlyEdit},
-        {-1, "Static", "Vertices:", 13, 39, 31, 8, kLabel},
-        {IDC_VERTEX_COUNT, "Edit", "", 46, 37, 54, 12, kReadOnlyEdit},
-        {-1, "Static", "Faces:", 21, 53, 23, 8, kLabel},
-        {IDC_FACE_COUNT, "Edit", "", 46, 51, 54, 12, kReadOnlyEdit},
-        {-1, "Button", "Mesh Modifications", 4, 69, 100, 44, kGroupBox},
-        {IDC_SMOOTH_ANGLE, "Edit", "", 46, 80, 54, 12, kEdit},
-        {-1, "Static", "Angle:", 17, 82, 27, 8, kLabel},
-        {IDC_INVERT, "Button", "Invert Triangles", 9, 99, 64, 11, kChild | WS_TABSTOP | BS_AUTOCHECKBOX},
-    });
+                          {-1, "Button", "Mesh Properties", 4, 13, 100, 52, kGroupBox},
+                          {-1, "Static", "Source File:", 7, 25, 37, 8, kLabel},
+                          {IDC_SOURCE_FILE, "Edit", "", 46, 23, 54, 12, kReadOnlyEdit},
+                          {-1, "Static", "Vertices:", 13, 39, 31, 8, kLabel},
+                          {IDC_VERTEX_COUNT, "Edit", "", 46, 37, 54, 12, kReadOnlyEdit},
+                          {-1, "Static", "Faces:", 21, 53, 23, 8, kLabel},
+                          {IDC_FACE_COUNT, "Edit", "", 46, 51, 54, 12, kReadOnlyEdit},
+                          {-1, "Button", "Mesh Modifications", 4, 69, 100, 44, kGroupBox},
+                          {IDC_SMOOTH_ANGLE, "Edit", "", 46, 80, 54, 12, kEdit},
+                          {-1, "Static", "Angle:", 17, 82, 27, 8, kLabel},
+                          {IDC_INVERT, "Button", "Invert Triangles", 9, 99, 64, 11,
+                           kChild | WS_TABSTOP | BS_AUTOCHECKBOX},
+                      });
 }
 
 TEST_F(Resources, ExactlyTheResourcesTheLibraryUses) {
@@ -140,10 +145,18 @@ TEST_F(Resources, ExactlyTheResourcesTheLibraryUses) {
         EXPECT_EQ(e.language, 0x0409);
         got.insert({e.type.id, e.name.id});
     }
-    std::set<std::pair<int, int>> want = {
-        {2, IDB_TYPE_PICTURE}, {2, IDB_TETRAHEDRON}, {2, IDB_CUBE},  {2, IDB_OCTAHEDRON}, {2, IDB_DODECAHEDRON},
-        {2, IDB_ICOSAHEDRON},  {3, 1},               {3, 2},         {5, IDD_PROPERTY_PAGE},
-        {5, IDD_SELECT_MESH},  {14, IDI_TESSOID},    {16, 1}};
+    std::set<std::pair<int, int>> want = {{2, IDB_TYPE_PICTURE},
+                                          {2, IDB_TETRAHEDRON},
+                                          {2, IDB_CUBE},
+                                          {2, IDB_OCTAHEDRON},
+                                          {2, IDB_DODECAHEDRON},
+                                          {2, IDB_ICOSAHEDRON},
+                                          {3, 1},
+                                          {3, 2},
+                                          {5, IDD_PROPERTY_PAGE},
+                                          {5, IDD_SELECT_MESH},
+                                          {14, IDI_TESSOID},
+                                          {16, 1}};
     EXPECT_EQ(got, want);
     // The embedded bytes are windres's output, unchanged.
     EXPECT_EQ(image_, readFile(TESSOID_RES_FILE));
@@ -166,11 +179,13 @@ TEST_F(Resources, SolidPicturesAreDistinct2344ByteBitmaps) {
         // A picture, not a blank: a good share of pixels differ from the corner's.
         uint8_t corner = bytes[h.pixelOffset];
         size_t drawn = 0;
-        for (size_t p = h.pixelOffset; p < bytes.size(); ++p) drawn += bytes[p] != corner;
+        for (size_t p = h.pixelOffset; p < bytes.size(); ++p)
+            drawn += bytes[p] != corner;
         EXPECT_GT(drawn, 200u);
         seen.insert(std::vector<uint8_t>(bytes.begin() + h.pixelOffset, bytes.end()));
         // The committed .bmp is the resource behind a 14-byte file header.
-        std::vector<uint8_t> file = readFile(std::string(TESSOID_SOURCE_DIR) + "/resources/bitmaps/" + files[i] + ".bmp");
+        std::vector<uint8_t> file =
+            readFile(std::string(TESSOID_SOURCE_DIR) + "/resources/bitmaps/" + files[i] + ".bmp");
         ASSERT_EQ(file.size(), bytes.size() + 14);
         EXPECT_EQ(std::vector<uint8_t>(file.begin() + 14, file.end()), bytes);
     }
@@ -196,8 +211,8 @@ TEST_F(Resources, IconGroupPointsAtItsImages) {
         // mask rows: header, palette, pixels, then the 1-bit mask.
         ASSERT_GE(image.size(), 40u);
         auto u32 = [&](size_t at) {
-            return uint32_t(image[at]) | uint32_t(image[at + 1]) << 8 | uint32_t(image[at + 2]) << 16 |
-                   uint32_t(image[at + 3]) << 24;
+            return uint32_t(image[at]) | uint32_t(image[at + 1]) << 8 |
+                   uint32_t(image[at + 2]) << 16 | uint32_t(image[at + 3]) << 24;
         };
         EXPECT_EQ(u32(0), 40u);
         EXPECT_EQ(u32(4), uint32_t(e.width));
@@ -212,9 +227,12 @@ TEST_F(Resources, IconGroupPointsAtItsImages) {
 TEST_F(Resources, VersionBlock) {
     std::vector<uint8_t> v = data(16, 1);
     ASSERT_GE(v.size(), 92u);
-    auto u32 = [&](size_t at) { return uint32_t(v[at]) | uint32_t(v[at + 1]) << 8 | uint32_t(v[at + 2]) << 16 | uint32_t(v[at + 3]) << 24; };
-    EXPECT_EQ(u32(40), 0xFEEF04BDu);  // fixed file info signature
-    EXPECT_EQ(u32(48), 0x00010000u);  // file version 1.0
+    auto u32 = [&](size_t at) {
+        return uint32_t(v[at]) | uint32_t(v[at + 1]) << 8 | uint32_t(v[at + 2]) << 16 |
+               uint32_t(v[at + 3]) << 24;
+    };
+    EXPECT_EQ(u32(40), 0xFEEF04BDu); // fixed file info signature
+    EXPECT_EQ(u32(48), 0x00010000u); // file version 1.0
     auto wide = [](const std::string& s) {
         std::vector<uint8_t> w;
         for (char c : s) {
@@ -229,4 +247,4 @@ TEST_F(Resources, VersionBlock) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -19,7 +19,7 @@ using ::testing::IsEmpty;
 namespace {
 
 class ConvertTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         scene = NewScene();
         engine::ClearTrace();
@@ -65,8 +65,8 @@ TEST_F(ConvertTest, GroupsCombineTheirChildrenBalancedOrAsALeftFold) {
         FakeObject& g = groupOf(12, {2, 3, 22});
         g.set<int32_t>(OFFSET_GROUP_OPERATION, code);
         ASSERT_NE(convert(g), 0u);
-        EXPECT_EQ(lastCsgExpression(), "CSG(" + operation + ", P(Box), CSG(" + operation +
-                                           ", P(Sphere), P(Disc)))");
+        EXPECT_EQ(lastCsgExpression(),
+                  "CSG(" + operation + ", P(Box), CSG(" + operation + ", P(Sphere), P(Disc)))");
     }
 }
 
@@ -95,12 +95,11 @@ TEST_F(ConvertTest, GroupsWithOneOrNoConvertibleChildOrAnUnknownCode) {
 
 TEST_F(ConvertTest, TransformsSkipNeutralValuesAndNegateRotations) {
     FakeObject& box = host.add(2, "Box");
-    box.rotate(30, 0, 0);  // scale (1, 1, 1) and translation (0, 0, 0) stay neutral
+    box.rotate(30, 0, 0); // scale (1, 1, 1) and translation (0, 0, 0) stay neutral
     ASSERT_NE(convert(box), 0u);
-    EXPECT_THAT(engine::TraceLines(),
-                ElementsAre("GetNameValue(S1, \"Box\") -> 0",
-                            "CreateBox(S1, -1, -1, -1, 1, 1, 1) -> P1",
-                            "RotatePrim(S1, P1, -30, 0, 0) -> 0"));
+    EXPECT_THAT(engine::TraceLines(), ElementsAre("GetNameValue(S1, \"Box\") -> 0",
+                                                  "CreateBox(S1, -1, -1, -1, 1, 1, 1) -> P1",
+                                                  "RotatePrim(S1, P1, -30, 0, 0) -> 0"));
 
     // Pre-transformation first, then the object's own; one differing component suffices.
     engine::ClearTrace();
@@ -111,11 +110,10 @@ TEST_F(ConvertTest, TransformsSkipNeutralValuesAndNegateRotations) {
     sphere.transform.preRotation[2] = -45;
     sphere.transform.preTranslation[0] = 3;
     ASSERT_NE(convert(sphere), 0u);
-    EXPECT_THAT(traceLinesOf({"ScalePrim", "RotatePrim", "TranslatePrim"}),
-                ElementsAre("RotatePrim(S1, P1, 0, 0, 45) -> 0",
-                            "TranslatePrim(S1, P1, 3, 0, 0) -> 0",
-                            "ScalePrim(S1, P1, 1, 2, 1) -> 0",
-                            "TranslatePrim(S1, P1, 0, 0, 0.5) -> 0"));
+    EXPECT_THAT(
+        traceLinesOf({"ScalePrim", "RotatePrim", "TranslatePrim"}),
+        ElementsAre("RotatePrim(S1, P1, 0, 0, 45) -> 0", "TranslatePrim(S1, P1, 3, 0, 0) -> 0",
+                    "ScalePrim(S1, P1, 1, 2, 1) -> 0", "TranslatePrim(S1, P1, 0, 0, 0.5) -> 0"));
 
     // A pre-transformation that is not flagged present is ignored.
     engine::ClearTrace();
@@ -136,9 +134,9 @@ TEST_F(ConvertTest, AKnownNameShortCutsAndBitThreeGates) {
 
     engine::ClearTrace();
     FakeObject& hidden = host.add(3, "Hidden");
-    hidden.record->base.stateFlags = STATE_TESSELLABLE ^ 0xff;  // every bit but 3
+    hidden.record->base.stateFlags = STATE_TESSELLABLE ^ 0xff; // every bit but 3
     EXPECT_EQ(convert(hidden), 0u);
-    EXPECT_EQ(convertObject(scene, 0xdead), 0u);  // the host cannot read it
+    EXPECT_EQ(convertObject(scene, 0xdead), 0u); // the host cannot read it
     EXPECT_THAT(engine::TraceLines(), IsEmpty());
 }
 
@@ -152,7 +150,7 @@ TEST_F(ConvertTest, ATransformTheHostCannotGiveLeavesTheShapeAsBuilt) {
 // ---- shapes --------------------------------------------------------------------
 
 TEST_F(ConvertTest, PrimitiveShapesUseTheirRecordFields) {
-    FakeObject& cylinder = host.add(4, "Cyl");  // int 268 = 0: closed
+    FakeObject& cylinder = host.add(4, "Cyl"); // int 268 = 0: closed
     FakeObject& openCone = host.add(17, "Cone");
     openCone.set<double>(OFFSET_CONE_CAP_RADIUS, 0.25).set<double>(OFFSET_CONE_BASE_RADIUS, 1.5);
     openCone.set<int32_t>(OFFSET_CONE_OPEN, 1);
@@ -165,17 +163,15 @@ TEST_F(ConvertTest, PrimitiveShapesUseTheirRecordFields) {
     superq.set<double>(OFFSET_SUPERQ_N, 0.2).set<double>(OFFSET_SUPERQ_E, 0.7);
     for (FakeObject* o : {&cylinder, &openCone, &torus, &disc, &superq, &host.add(21, "Floor")})
         EXPECT_NE(convert(*o), 0u);
-    EXPECT_THAT(traceLinesOf({"CreateCylinder", "CreateCone", "SetConeEndcaps", "CreateTorus",
-                              "SetTorusSolver", "CreateDisc", "CreateSuperQ"}),
-                ElementsAre("CreateCylinder(S1, 0, 0, 0, 0, 0, 1, 1) -> P1",
-                            "SetConeEndcaps(S1, P1, 1) -> 0",
-                            "CreateCone(S1, 0, 0, 0, 1.5, 0, 0, 1, 0.25) -> P2",
-                            "SetConeEndcaps(S1, P2, 0) -> 0",
-                            "CreateTorus(S1, 0, 0, 0, 0, 0, 1, 2, 0.5) -> P3",
-                            "SetTorusSolver(S1, P3, 2) -> 0",
-                            "CreateDisc(S1, 0, 0, 0, 0, 0, 1, 0.3, 1) -> P4",
-                            "CreateSuperQ(S1, 0.7, 0.2) -> P5",
-                            "CreateDisc(S1, 0, 0, 0, 0, 0, 1, 0, 10000) -> P6"));
+    EXPECT_THAT(
+        traceLinesOf({"CreateCylinder", "CreateCone", "SetConeEndcaps", "CreateTorus",
+                      "SetTorusSolver", "CreateDisc", "CreateSuperQ"}),
+        ElementsAre(
+            "CreateCylinder(S1, 0, 0, 0, 0, 0, 1, 1) -> P1", "SetConeEndcaps(S1, P1, 1) -> 0",
+            "CreateCone(S1, 0, 0, 0, 1.5, 0, 0, 1, 0.25) -> P2", "SetConeEndcaps(S1, P2, 0) -> 0",
+            "CreateTorus(S1, 0, 0, 0, 0, 0, 1, 2, 0.5) -> P3", "SetTorusSolver(S1, P3, 2) -> 0",
+            "CreateDisc(S1, 0, 0, 0, 0, 0, 1, 0.3, 1) -> P4", "CreateSuperQ(S1, 0.7, 0.2) -> P5",
+            "CreateDisc(S1, 0, 0, 0, 0, 0, 1, 0, 10000) -> P6"));
     // Kinds without a shape yield nothing and make no engine call.
     engine::ClearTrace();
     for (int32_t kind : {5, 9, 11, 14, 15, 16, 24, 0, 30, -1})
@@ -195,14 +191,14 @@ TEST_F(ConvertTest, SweepsRepeatTheirFirstPointAndLathesDoNot) {
     FakeObject& lathe = host.add(7, "Lathe");
     lathe.profile.assign(std::begin(square), std::end(square));
     lathe.profile[1].flags = PROFILE_POINT_CONTROL;
-    lathe.profile[2].flags = 1;  // another bit: still an anchor
+    lathe.profile[2].flags = 1; // another bit: still an anchor
     lathe.set<int32_t>(OFFSET_PROFILE_CURVE, 4).set<int32_t>(OFFSET_PROFILE_UV_STEPS, 5);
     host.wireGetters(lathe);
     ASSERT_NE(convert(lathe), 0u);
 
     FakeObject& glyph = host.add(8, "Glyph");
     glyph.profile.assign(std::begin(square), std::end(square));
-    glyph.set<int32_t>(OFFSET_PROFILE_CURVE, 9).set<int32_t>(OFFSET_PROFILE_UV_STEPS, 3);  // linear
+    glyph.set<int32_t>(OFFSET_PROFILE_CURVE, 9).set<int32_t>(OFFSET_PROFILE_UV_STEPS, 3); // linear
     glyph.set<double>(OFFSET_GLYPH_DEPTH, 0.5).set<double>(OFFSET_GLYPH_END_SCALE, 0.75);
     host.wireGetters(glyph);
     ASSERT_NE(convert(glyph), 0u);
@@ -253,8 +249,8 @@ TEST_F(ConvertTest, PatchMeshesReadPointsAndPatchesAndFailOnABadPatch) {
     std::vector<std::string> lines = traceLinesOf({"CreateSplineMesh", "SetPrimUV"});
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_THAT(lines[0], ::testing::StartsWith("CreateSplineMesh(S1, 0, 16, [0 0 0; 1 0 0;"));
-    EXPECT_THAT(lines[0], ::testing::EndsWith(
-                              ", 1, [0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15]) -> P1"));
+    EXPECT_THAT(lines[0],
+                ::testing::EndsWith(", 1, [0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15]) -> P1"));
     EXPECT_EQ(lines[1], "SetPrimUV(S1, P1, 5, 9) -> 0");
 
     engine::ClearTrace();
@@ -272,18 +268,22 @@ TEST_F(ConvertTest, LightsGetTheirSettingsAndCoefficients) {
     bulb.set<double>(OFFSET_LIGHT_ATTENUATION, 2.0).set<double>(OFFSET_LIGHT_RADIUS, 10.0);
     bulb.set<int32_t>(OFFSET_LIGHT_VOLUMETRIC, 1).set<int32_t>(OFFSET_LIGHT_ATTENUATED, 3);
     EXPECT_NE(convert(bulb), 0u);
-    EXPECT_THAT(engine::TraceLines(),
-                ElementsAre("GetNameValue(S1, \"Bulb\") -> 0", "CreateLight(S1) -> P1",
-                            "SetLightColor(S1, P1, 1, 0.5, 0.25) -> 0",
-                            "SetLightShadowing(S1, P1, 1) -> 0",
-                            "SetLightCoeffs(S1, P1, 0.005, 0, 0.5) -> 0",
-                            "SetLightVolumetric(S1, P1, 1) -> 0",
-                            "SetLightAttenuated(S1, P1, 3) -> 0"));
+    EXPECT_THAT(
+        engine::TraceLines(),
+        ElementsAre("GetNameValue(S1, \"Bulb\") -> 0", "CreateLight(S1) -> P1",
+                    "SetLightColor(S1, P1, 1, 0.5, 0.25) -> 0", "SetLightShadowing(S1, P1, 1) -> 0",
+                    "SetLightCoeffs(S1, P1, 0.005, 0, 0.5) -> 0",
+                    "SetLightVolumetric(S1, P1, 1) -> 0", "SetLightAttenuated(S1, P1, 3) -> 0"));
 
     // The bands of a and the guard on r.
-    const struct { double a, r; const char* coeffs; } cases[] = {
-        {1.0, 0.0, "0, 0, 1"}, {1.0, 4.0, "0, 0.125, 0.5"}, {0.49, 4.0, "0, 0, 1"},
-        {1.5, 2.0, "0.125, 0, 0.5"}, {2.0, 0.00001, "0, 0, 1"}};
+    const struct {
+        double a, r;
+        const char* coeffs;
+    } cases[] = {{1.0, 0.0, "0, 0, 1"},
+                 {1.0, 4.0, "0, 0.125, 0.5"},
+                 {0.49, 4.0, "0, 0, 1"},
+                 {1.5, 2.0, "0.125, 0, 0.5"},
+                 {2.0, 0.00001, "0, 0, 1"}};
     for (const auto& c : cases) {
         engine::ClearTrace();
         FakeObject& light = host.add(10, "L");
@@ -305,8 +305,7 @@ TEST_F(ConvertTest, SpotAndAreaLightsMakeTheirOwnCallsBeforeTheSettings) {
     std::vector<std::string> lines = engine::TraceLines();
     ASSERT_GE(lines.size(), 5u);
     EXPECT_THAT(std::vector<std::string>(lines.begin() + 1, lines.begin() + 5),
-                ElementsAre("CreateSpotLight(S1) -> P1",
-                            "SetLightLocation(S1, P1, 0, 0, 0) -> 0",
+                ElementsAre("CreateSpotLight(S1) -> P1", "SetLightLocation(S1, P1, 0, 0, 0) -> 0",
                             "SetSpotLightCoeffs(S1, P1, 0, 0, -2, 30, 10, 2) -> 0",
                             "SetLightColor(S1, P1, 0, 0, 0) -> 0"));
 
@@ -323,7 +322,7 @@ TEST_F(ConvertTest, SpotAndAreaLightsMakeTheirOwnCallsBeforeTheSettings) {
                             "TranslatePrim(S1, P1, -0.5, 0, -0.5) -> 0",
                             "ScalePrim(S1, P1, 2, 2, 2) -> 0", "RotatePrim(S1, P1, 90, 0, 0) -> 0",
                             "SetLightColor(S1, P1, 0, 0, 0) -> 0"));
-    EXPECT_EQ(lines.back(), "ScalePrim(S1, P1, 3, 3, 3) -> 0");  // the object's own, last
+    EXPECT_EQ(lines.back(), "ScalePrim(S1, P1, 3, 3, 3) -> 0"); // the object's own, last
 }
 
 TEST_F(ConvertTest, HostTriangleMeshesAndTheBadMeshBox) {
@@ -390,8 +389,7 @@ TEST_F(ConvertTest, ClonesUseTheNamedPrimitiveOrConvertTheirTarget) {
     EXPECT_THAT(traceLinesOf({"GetNameValue", "CreateSphere", "TranslatePrim", "CreateClone",
                               "GetPrimTexture"}),
                 ElementsAre("GetNameValue(S1, \"Clone\") -> 0", "GetNameValue(S1, \"Ball\") -> 0",
-                            "GetNameValue(S1, \"Ball\") -> 0",
-                            "CreateSphere(S1, 0, 0, 0, 1) -> P1",
+                            "GetNameValue(S1, \"Ball\") -> 0", "CreateSphere(S1, 0, 0, 0, 1) -> P1",
                             "TranslatePrim(S1, P1, 5, 0, 0) -> 0", "CreateClone(S1, P1) -> P2",
                             "GetPrimTexture(S1, P1) -> 0"));
 

@@ -14,7 +14,9 @@ FakeHost* FakeHost::active = nullptr;
 
 namespace {
 
-FakeHost& host() { return *FakeHost::active; }
+FakeHost& host() {
+    return *FakeHost::active;
+}
 
 int32_t TESSOID_STDCALL slotGetCurrentObject(HostHandle* out) {
     *out = host().current;
@@ -32,7 +34,9 @@ int32_t TESSOID_STDCALL slotOpenChildList(HostHandle h, uint32_t* out) {
 int32_t TESSOID_STDCALL slotGetChild(uint32_t list, int32_t index, HostHandle* out) {
     return host().getChild(list, index, out);
 }
-int32_t TESSOID_STDCALL slotCloseChildList(uint32_t list) { return host().closeChildList(list); }
+int32_t TESSOID_STDCALL slotCloseChildList(uint32_t list) {
+    return host().closeChildList(list);
+}
 int32_t TESSOID_STDCALL slotGetMeshAccess(HostHandle h, void* table) {
     return host().getMeshAccess(h, static_cast<MeshAccessTable*>(table));
 }
@@ -74,8 +78,7 @@ int32_t TESSOID_STDCALL meshCounts(int32_t context, int32_t* v, int32_t* f, int3
     return 0;
 }
 
-template <typename Record>
-std::unique_ptr<Record> newRecord(uint32_t size, int32_t version) {
+template <typename Record> std::unique_ptr<Record> newRecord(uint32_t size, int32_t version) {
     auto record = std::make_unique<Record>();
     std::memset(record.get(), 0, sizeof(Record));
     record->header.size = size;
@@ -139,7 +142,9 @@ FakeObject& FakeHost::add(int32_t kind, const std::string& name) {
 
 void FakeHost::wireGetters(FakeObject& o) {
     switch (o.record->base.kind) {
-    case 6: case 7: case 8:
+    case 6:
+    case 7:
+    case 8:
         o.set<int32_t>(OFFSET_PROFILE_COUNT, static_cast<int32_t>(o.profile.size()));
         o.set<RecordGetterFn>(OFFSET_PROFILE_GETTER, profileGetter);
         break;

@@ -20,20 +20,19 @@ using tessoid::HostHandle;
 
 struct FakeObject {
     HostHandle handle = 0;
-    std::unique_ptr<tessoid::HostObjectRecord> record;  // what GetObjectInfo copies out
+    std::unique_ptr<tessoid::HostObjectRecord> record; // what GetObjectInfo copies out
     std::vector<HostHandle> children;
     tessoid::ObjectTransform transform{};
     bool transformFails = false;
     std::vector<tessoid::ProfilePoint> profile;
-    std::vector<std::array<double, 3>> points;  // patch points or mesh vertices
+    std::vector<std::array<double, 3>> points; // patch points or mesh vertices
     std::vector<std::array<int32_t, 16>> patches;
     int failingPatch = -1;
     std::vector<std::array<int32_t, 3>> faces;
     std::vector<tessoid::BlobComponent> blobs;
-    int32_t countedVertices = 0;  // kind 28
+    int32_t countedVertices = 0; // kind 28
 
-    template <typename T>
-    FakeObject& set(size_t offset, T value) {
+    template <typename T> FakeObject& set(size_t offset, T value) {
         tessoid::WriteRecordField(*record, offset, value);
         return *this;
     }
@@ -43,7 +42,7 @@ struct FakeObject {
 };
 
 class FakeHost {
-public:
+  public:
     FakeHost();
     ~FakeHost();
     FakeHost(const FakeHost&) = delete;
@@ -60,8 +59,8 @@ public:
 
     HostHandle current = 0;
     int getterCalls = 0;
-    int openLists = 0;  // child lists opened and not closed
-    std::vector<std::string> fileNameQueries;  // "value:text" of every GetFileName
+    int openLists = 0;                        // child lists opened and not closed
+    std::vector<std::string> fileNameQueries; // "value:text" of every GetFileName
 
     static FakeHost* active;
 
@@ -73,7 +72,7 @@ public:
     int32_t closeChildList(uint32_t list);
     int32_t getMeshAccess(HostHandle handle, tessoid::MeshAccessTable* table);
 
-private:
+  private:
     std::map<HostHandle, std::unique_ptr<FakeObject>> objects_;
     std::map<uint32_t, std::vector<HostHandle>> lists_;
     uint32_t nextList_ = 1;

@@ -58,7 +58,7 @@ TEST(CollectPolygon, FansAroundTheFirstCornerWithEachCornersData) {
 }
 
 class TessellateTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Pending().Clear();
         engine::ClearTrace();
@@ -83,7 +83,7 @@ TEST_F(TessellateTest, NoCurrentObjectChangesNothingAndMakesNoScene) {
 TEST_F(TessellateTest, ObjectsThatGiveNoPolygonLeavePendingMeshAlone) {
     const char* name = "kept";
     Pending().sourceName = name;
-    for (int32_t kind : {10, 5}) {  // a light converts but has no surface; a camera converts not
+    for (int32_t kind : {10, 5}) { // a light converts but has no surface; a camera converts not
         host.current = host.add(kind, "Nothing").handle;
         engine::ClearTrace();
         tessellateCurrentObject();

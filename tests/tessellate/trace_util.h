@@ -11,7 +11,7 @@ namespace faketest {
 
 struct TraceCall {
     std::string name;
-    std::vector<std::string> args;  // as printed, scene first
+    std::vector<std::string> args; // as printed, scene first
     std::string result;
     std::string line;
 };

@@ -74,9 +74,9 @@ TEST(MeshObject, TetrahedronIsRegularWithEdgeLengthTwoRootTwo) {
     for (int i = 0; i < 4; ++i)
         for (int j = i + 1; j < 4; ++j) {
             const Float3 &p = t->vertices[i], &q = t->vertices[j];
-            const double d = std::sqrt(double(p.x - q.x) * (p.x - q.x) +
-                                       double(p.y - q.y) * (p.y - q.y) +
-                                       double(p.z - q.z) * (p.z - q.z));
+            const double d =
+                std::sqrt(double(p.x - q.x) * (p.x - q.x) + double(p.y - q.y) * (p.y - q.y) +
+                          double(p.z - q.z) * (p.z - q.z));
             EXPECT_NEAR(d, 2.0 * std::sqrt(2.0), 1e-5);
         }
     EXPECT_EQ(t->vertices[0].z, float(std::sqrt(3.0)));
@@ -87,7 +87,8 @@ TEST(MeshObject, EdgeSetOfSeparateAndDegenerateTriangles) {
     FillPending({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {2, 2, 2}, {3, 3, 3}, {4, 4, 4}},
                 {{5, 4, 3}, {0, 1, 2}});
     TessoidObject& separate = Mesh(host.createForFilling());
-    EXPECT_EQ(separate.edges, (std::vector<EdgePair>{{0, 1}, {0, 2}, {1, 2}, {3, 4}, {3, 5}, {4, 5}}));
+    EXPECT_EQ(separate.edges,
+              (std::vector<EdgePair>{{0, 1}, {0, 2}, {1, 2}, {3, 4}, {3, 5}, {4, 5}}));
 
     FillPending({{0, 0, 0}, {1, 0, 0}}, {{1, 1, 0}});
     TessoidObject& degenerate = Mesh(host.createForFilling());
@@ -141,8 +142,8 @@ TEST(MeshObject, PendingSourceNameSkipsTheDialogAndLongPathsKeepTheirFileName) {
 TEST(MeshObject, PendingArraysThatBreakTheInvariantAreDropped) {
     Host host;
     // Index 7 is outside four vertices; normals short of one per vertex.
-    FillPending({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 1}}, {{0, 1, 2}, {0, 7, 1}},
-                {{0, 0, 1}}, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}});
+    FillPending({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 1}}, {{0, 1, 2}, {0, 7, 1}}, {{0, 0, 1}},
+                {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}});
     TessoidObject& mesh = Mesh(host.createForFilling());
     EXPECT_EQ(mesh.vertexCount(), 4);
     EXPECT_EQ(mesh.faceCount(), 0);
@@ -299,7 +300,8 @@ TEST(MeshObject, BuildMeshEmitPathFillsOneRecordPerTriangleAndHonoursInvert) {
     BuilderLog log;
     HostBuilder builder = MakeBuilder(log, true);
     host.type().buildMesh(o, 0, &builder);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"BeginMesh 2 0", "EmitTriangle", "EmitTriangle"}));
+    EXPECT_EQ(log.calls,
+              (std::vector<std::string>{"BeginMesh 2 0", "EmitTriangle", "EmitTriangle"}));
     ASSERT_EQ(log.records.size(), 2u);
     const TriangleRecord& r = log.records[0];
     EXPECT_EQ(r.tag, 100);
@@ -331,11 +333,11 @@ TEST(MeshObject, BuildMeshIndexedPathDeclaresArraysTrianglesAndEdges) {
     BuilderLog log;
     HostBuilder builder = MakeBuilder(log, false);
     host.type().buildMesh(o, 0, &builder);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{
-                             "BeginMesh 2 0", "DeclareCounts", "SetVertices", "SetNormals",
-                             "SetUVs", "AddTriangle", "SetTriangleNormals 1001",
-                             "SetTriangleUVs 1001", "AddTriangle", "SetTriangleNormals 1002",
-                             "SetTriangleUVs 1002", "SetEdges"}));
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"BeginMesh 2 0", "DeclareCounts", "SetVertices",
+                                                   "SetNormals", "SetUVs", "AddTriangle",
+                                                   "SetTriangleNormals 1001", "SetTriangleUVs 1001",
+                                                   "AddTriangle", "SetTriangleNormals 1002",
+                                                   "SetTriangleUVs 1002", "SetEdges"}));
     EXPECT_EQ(log.declared, (std::vector<int32_t>{4, 5, 4, 4}));
     EXPECT_EQ(log.vertices, (std::vector<double>{0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}));
     EXPECT_EQ(log.normals[4], 0.5);
@@ -349,9 +351,9 @@ TEST(MeshObject, BuildMeshIndexedPathDeclaresArraysTrianglesAndEdges) {
     BuilderLog plainLog;
     HostBuilder plainBuilder = MakeBuilder(plainLog, false);
     host.type().buildMesh(makeQuad(host, false), 0, &plainBuilder);
-    EXPECT_EQ(plainLog.calls, (std::vector<std::string>{"BeginMesh 2 0", "DeclareCounts",
-                                                        "SetVertices", "AddTriangle",
-                                                        "AddTriangle", "SetEdges"}));
+    EXPECT_EQ(plainLog.calls,
+              (std::vector<std::string>{"BeginMesh 2 0", "DeclareCounts", "SetVertices",
+                                        "AddTriangle", "AddTriangle", "SetEdges"}));
     EXPECT_EQ(plainLog.triangles, (std::vector<IndexTriple>{{0, 1, 2}, {1, 3, 2}}));
 }
 

@@ -46,10 +46,10 @@ ObjectPtr makeSolid(Host& host, int32_t index) {
 
 // A small tessellation-like soup: two triangles with normals and uvs.
 ObjectPtr makeUvMesh(Host& host) {
-    FillPending({{0, 0, 0}, {1.5f, 0, 0}, {0, 2.25f, -1}, {1.5f, 0, 0}, {1.5f, 2.25f, 0}, {0, 2.25f, -1}},
-                {{0, 1, 2}, {3, 4, 5}},
-                {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}},
-                {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 1, 0}, {0.3333f, 0.6667f, 0}});
+    FillPending(
+        {{0, 0, 0}, {1.5f, 0, 0}, {0, 2.25f, -1}, {1.5f, 0, 0}, {1.5f, 2.25f, 0}, {0, 2.25f, -1}},
+        {{0, 1, 2}, {3, 4, 5}}, {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}},
+        {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 1, 0}, {0.3333f, 0.6667f, 0}});
     return host.createForFilling();
 }
 
@@ -78,7 +78,8 @@ TEST(SceneText, SolidsMatchTheirGoldenFiles) {
     expectGolden("cube_plain.txt", sceneText(host, cube, "Tessoid1"));
     host.type().updateFlags(cube, 0, 1);
     expectGolden("cube_declare.txt", sceneText(host, cube, "Tessoid1"));
-    expectGolden("icosahedron_plain.txt", sceneText(host, makeSolid(host, SOLID_ICOSAHEDRON), "Ico"));
+    expectGolden("icosahedron_plain.txt",
+                 sceneText(host, makeSolid(host, SOLID_ICOSAHEDRON), "Ico"));
 }
 
 TEST(SceneText, TextureCoordinatesMatchTheirGoldenFiles) {

@@ -18,8 +18,7 @@ ObjectPtr makeCube(Host& host) {
     return host.create();
 }
 
-template <typename T>
-T at(const std::vector<uint8_t>& bytes, size_t offset) {
+template <typename T> T at(const std::vector<uint8_t>& bytes, size_t offset) {
     T value;
     std::memcpy(&value, bytes.data() + offset, sizeof(T));
     return value;
@@ -61,15 +60,15 @@ TEST(MeshStream, CubeIs673BytesLaidOutInOrder) {
     EXPECT_EQ(bytes[0], 4);
     EXPECT_STREQ(reinterpret_cast<const char*>(&bytes[1]), "Cube");
     EXPECT_EQ(at<int32_t>(bytes, 257), 8);
-    EXPECT_EQ(at<float>(bytes, 261), 1.0f);          // vertex 0 x
+    EXPECT_EQ(at<float>(bytes, 261), 1.0f);               // vertex 0 x
     EXPECT_EQ(at<float>(bytes, 261 + 4 * 12 + 4), -1.0f); // vertex 4 y
     EXPECT_EQ(at<int32_t>(bytes, 357), 12);
     EXPECT_EQ(at<int32_t>(bytes, 361 + 11 * 12 + 4), 5); // face 11 = (2, 5, 3)
     EXPECT_EQ(at<int32_t>(bytes, 505), 18);
-    EXPECT_EQ(at<int32_t>(bytes, 509), 0);               // first edge (0, 1)
+    EXPECT_EQ(at<int32_t>(bytes, 509), 0); // first edge (0, 1)
     EXPECT_EQ(at<int32_t>(bytes, 513), 1);
-    EXPECT_EQ(at<int32_t>(bytes, 653), 0);               // no normals
-    EXPECT_EQ(at<int32_t>(bytes, 657), 0);               // no uvs
+    EXPECT_EQ(at<int32_t>(bytes, 653), 0); // no normals
+    EXPECT_EQ(at<int32_t>(bytes, 657), 0); // no uvs
     EXPECT_EQ(at<double>(bytes, 661), 12.5);
     EXPECT_EQ(at<int32_t>(bytes, 669), 1);
 }
@@ -124,8 +123,13 @@ TEST(MeshStream, Version3HasFloatsAndNoInvertVersion2HasDoubles) {
     for (float f : {0.f, 0.f, 0.f, 2.f, 0.f, 0.f, 0.f, 2.f, 0.f})
         v3.put(f);
     v3.put<int32_t>(1).put<int32_t>(0).put<int32_t>(1).put<int32_t>(2);
-    v3.put<int32_t>(3).put<int32_t>(0).put<int32_t>(1).put<int32_t>(0).put<int32_t>(2)
-        .put<int32_t>(1).put<int32_t>(2);
+    v3.put<int32_t>(3)
+        .put<int32_t>(0)
+        .put<int32_t>(1)
+        .put<int32_t>(0)
+        .put<int32_t>(2)
+        .put<int32_t>(1)
+        .put<int32_t>(2);
     v3.put<int32_t>(0).put<int32_t>(0).put<double>(15.0);
     v3.put<int32_t>(1); // not part of version 3: must stay unread
     ByteStream stream;
@@ -215,8 +219,12 @@ TEST(MeshStream, LyingCountsAndIndicesLeaveNoUntrustedGeometry) {
     // Normals short of one per vertex cannot be looked up by vertex index.
     std::vector<uint8_t> shortNormals(cube.begin(), cube.begin() + 653);
     StreamWriter tail;
-    tail.put<int32_t>(2).put(Float3{0, 0, 1}).put(Float3{0, 1, 0}).put<int32_t>(0)
-        .put<double>(0.0).put<int32_t>(0);
+    tail.put<int32_t>(2)
+        .put(Float3{0, 0, 1})
+        .put(Float3{0, 1, 0})
+        .put<int32_t>(0)
+        .put<double>(0.0)
+        .put<int32_t>(0);
     shortNormals.insert(shortNormals.end(), tail.bytes.begin(), tail.bytes.end());
     ObjectPtr o = LoadObject(host, shortNormals);
     exercise(host, o);

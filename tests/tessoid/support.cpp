@@ -181,7 +181,9 @@ int32_t TESSOID_STDCALL AppendText(int32_t cookie, const char* text) {
 
 namespace {
 
-BuilderLog& logOf(void* context) { return *static_cast<BuilderLog*>(context); }
+BuilderLog& logOf(void* context) {
+    return *static_cast<BuilderLog*>(context);
+}
 
 int32_t TESSOID_STDCALL declareCounts(void* c, int32_t v, int32_t e, int32_t n, int32_t u) {
     logOf(c).calls.push_back("DeclareCounts");

@@ -20,15 +20,15 @@ using namespace tessoid;
 
 struct FakeObject {
     int32_t kind = 0;
-    void* pluginObject = nullptr;      // kind 29
-    const void* typeRecord = nullptr;  // kind 29
-    HostHandle referred = 0;           // kind 25
-    std::vector<HostHandle> children;  // kinds 1 and 12
+    void* pluginObject = nullptr;     // kind 29
+    const void* typeRecord = nullptr; // kind 29
+    HostHandle referred = 0;          // kind 25
+    std::vector<HostHandle> children; // kinds 1 and 12
 };
 
 // Registers records 0 and 3 through the real export and serves the scene.
 class Host {
-public:
+  public:
     Host();
     ~Host();
     Host(const Host&) = delete;
@@ -52,7 +52,7 @@ public:
 
     int openLists = 0; // child lists opened and not closed
 
-private:
+  private:
     static int32_t TESSOID_STDCALL getCurrentObject(HostHandle* out);
     static int32_t TESSOID_STDCALL getObjectInfo(HostHandle handle, HostObjectRecord* record);
     static int32_t TESSOID_STDCALL openChildList(HostHandle handle, uint32_t* outList);
@@ -88,8 +88,7 @@ ObjectPtr LoadObject(Host& host, const std::vector<uint8_t>& bytes);
 // Little-endian stream pieces for hand-made streams.
 struct StreamWriter {
     std::vector<uint8_t> bytes;
-    template <typename T>
-    StreamWriter& put(const T& value) {
+    template <typename T> StreamWriter& put(const T& value) {
         const auto* p = reinterpret_cast<const uint8_t*>(&value);
         bytes.insert(bytes.end(), p, p + sizeof(T));
         return *this;
@@ -109,12 +108,12 @@ int32_t TESSOID_STDCALL AppendText(int32_t cookie, const char* text);
 // ---- the builder of BuildMesh ---------------------------------------------------
 
 struct BuilderLog {
-    std::vector<std::string> calls;           // call names in order
-    std::vector<IndexTriple> triangles;       // AddTriangle corners, or EmitTriangle's
-    std::vector<TriangleRecord> records;      // EmitTriangle path
+    std::vector<std::string> calls;             // call names in order
+    std::vector<IndexTriple> triangles;         // AddTriangle corners, or EmitTriangle's
+    std::vector<TriangleRecord> records;        // EmitTriangle path
     std::vector<double> vertices, normals, uvs; // Set* arrays, flattened
     std::vector<int32_t> edges;
-    std::vector<int32_t> declared;            // DeclareCounts arguments
+    std::vector<int32_t> declared; // DeclareCounts arguments
     std::vector<IndexTriple> triangleNormals, triangleUvs;
 };
 // A builder record whose context is `log`; `emit` selects the EmitTriangle path.

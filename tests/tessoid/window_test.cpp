@@ -15,7 +15,7 @@ namespace {
 
 // The library's start-up, as the shared object's constructor runs it.
 class LibraryEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         unsigned size = 0;
         const unsigned char* bytes = TessoidResourceBytes(&size);
@@ -45,8 +45,8 @@ ObjectPtr createThroughDialog(Host& host, int button, Sighting* seen = nullptr) 
             seen->currentEnabled = standin::IsEnabled(standin::FindControl(dialog, 1018));
             for (int id = 1013; id <= 1017; ++id) {
                 standin::BitmapDetails details{};
-                if (standin::GetBitmapDetails(standin::ButtonBitmap(standin::FindControl(dialog, id)),
-                                              &details))
+                if (standin::GetBitmapDetails(
+                        standin::ButtonBitmap(standin::FindControl(dialog, id)), &details))
                     seen->bitmapIds.push_back(details.resourceId);
             }
         }
@@ -60,7 +60,7 @@ ObjectPtr createThroughDialog(Host& host, int button, Sighting* seen = nullptr) 
 }
 
 class Windows : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         standin::Reset();
         standin::CreateHostWindow("Modeller");
@@ -160,7 +160,9 @@ HWND openPage(Host& host) {
     return window;
 }
 
-std::string text(HWND page, int id) { return standin::WindowText(standin::FindControl(page, id)); }
+std::string text(HWND page, int id) {
+    return standin::WindowText(standin::FindControl(page, id));
+}
 
 } // namespace
 

@@ -6,7 +6,7 @@ namespace tds::test {
 namespace {
 
 class DecodeTest : public ChunkTest {
-protected:
+  protected:
     // A mesh file holding `body` as the editor's content.
     template <class Body> void loadEditor(Body body) {
         ChunkWriter w;
@@ -107,7 +107,14 @@ TEST_F(DecodeTest, ViewsStoreTheTargetBeforeTheWidth) {
 TEST_F(DecodeTest, ScalarsColoursAndMaterialChunks) {
     loadEditor([](ChunkWriter& w) {
         w.begin(CK_MATERIAL).stringChunk(CK_MATERIAL_NAME, "Steel");
-        w.begin(CK_MAT_DIFFUSE).colorByte(10, 20, 30).begin(CK_RGB_FLOAT).f32(0.5f).f32(0.25f).f32(1).end().end();
+        w.begin(CK_MAT_DIFFUSE)
+            .colorByte(10, 20, 30)
+            .begin(CK_RGB_FLOAT)
+            .f32(0.5f)
+            .f32(0.25f)
+            .f32(1)
+            .end()
+            .end();
         w.begin(CK_MAT_SHININESS).percentInt(42).end();
         w.begin(CK_MAT_TEXTURE_MAP).percentInt(100).stringChunk(CK_MAP_FILE_NAME, "steel.png");
         w.floatChunk(CK_MAP_U_SCALE, 2.0f);
@@ -147,10 +154,27 @@ TEST_F(DecodeTest, LightsCamerasAndViewports) {
         w.begin(CK_LIGHT_SHADOW).f32(1).f32(2).i16(512).end();
         w.stringChunk(CK_SPOT_PROJECTOR, "gobo.tga");
         w.end().end().end();
-        w.begin(CK_NAMED_OBJECT).str("Cam").begin(CK_CAMERA).point(0, 0, 10).point(0, 0, 0).f32(5).f32(35);
+        w.begin(CK_NAMED_OBJECT)
+            .str("Cam")
+            .begin(CK_CAMERA)
+            .point(0, 0, 10)
+            .point(0, 0, 0)
+            .f32(5)
+            .f32(35);
         w.begin(CK_CAMERA_RANGES).f32(1).f32(1000).end().end().end();
         w.begin(CK_VIEWPORT_LAYOUT).i16(1).i16(2).i16(3).i16(4).i16(5).i16(6).i16(7);
-        w.begin(CK_VIEWPORT_DATA).i16(1).i16(2).i16(3).i16(4).i16(5).i16(6).i16(7).f32(2).point(1, 1, 1).f32(10).f32(20);
+        w.begin(CK_VIEWPORT_DATA)
+            .i16(1)
+            .i16(2)
+            .i16(3)
+            .i16(4)
+            .i16(5)
+            .i16(6)
+            .i16(7)
+            .f32(2)
+            .point(1, 1, 1)
+            .f32(10)
+            .f32(20);
         w.chars("Camera01").u8(0).u8('x').u8('y').end();
         w.end();
     });
@@ -179,9 +203,39 @@ TEST_F(DecodeTest, TracksKeepHeadersSplineValuesAndOneValuePerKey) {
         w.begin(CK_TRACK_POSITION).u16(0x40).u32(1).u32(2).u32(2);
         w.u32(0).u16(0x05).f32(0.5f).f32(-1).point(1, 2, 3);
         w.u32(10).u16(0x18).f32(3).f32(4).point(4, 5, 6).end();
-        w.begin(CK_TRACK_ROTATION).u16(0).u32(0).u32(0).u32(1).u32(5).u16(0).f32(1.5f).point(0, 0, 1).end();
-        w.begin(CK_TRACK_HIDE).u16(0).u32(0).u32(0).u32(2).u32(3).u16(0).u32(9).u16(0x02).f32(7).end();
-        w.begin(CK_TRACK_MORPH).u16(0).u32(0).u32(0).u32(2).u32(0).u16(0).str("Smile").u32(4).u16(0).str("FrownFrownFrown").end();
+        w.begin(CK_TRACK_ROTATION)
+            .u16(0)
+            .u32(0)
+            .u32(0)
+            .u32(1)
+            .u32(5)
+            .u16(0)
+            .f32(1.5f)
+            .point(0, 0, 1)
+            .end();
+        w.begin(CK_TRACK_HIDE)
+            .u16(0)
+            .u32(0)
+            .u32(0)
+            .u32(2)
+            .u32(3)
+            .u16(0)
+            .u32(9)
+            .u16(0x02)
+            .f32(7)
+            .end();
+        w.begin(CK_TRACK_MORPH)
+            .u16(0)
+            .u32(0)
+            .u32(0)
+            .u32(2)
+            .u32(0)
+            .u16(0)
+            .str("Smile")
+            .u32(4)
+            .u16(0)
+            .str("FrownFrownFrown")
+            .end();
         w.begin(CK_TRACK_FOV).u16(0).u32(0).u32(0).u32(1).u32(0).u16(0).f32(60).end();
     });
     auto* pos = decode<PointTrackData>(CK_TRACK_POSITION);
@@ -298,16 +352,24 @@ TEST_F(DecodeTest, StringWithoutZeroByteInsideItsChunkFails) {
     m.begin(CK_MATERIAL_NAME).chars("NoTerminator").end();
     m.end().end().end();
     load(m.bytes());
-    EXPECT_EQ(codes(), (std::vector<int32_t>{ERR_READING_FILE, ERR_READING_DATABASE,
-                                             ERR_READING_DATABASE, ERR_READING_DATABASE,
-                                             ERR_CREATING_DATABASE}));
+    EXPECT_EQ(codes(),
+              (std::vector<int32_t>{ERR_READING_FILE, ERR_READING_DATABASE, ERR_READING_DATABASE,
+                                    ERR_READING_DATABASE, ERR_CREATING_DATABASE}));
 }
 
 TEST_F(DecodeTest, CountsBeyondTheChunkAreCutToWhatItHolds) {
     ChunkWriter w;
     w.begin(CK_MESH_FILE).begin(CK_EDITOR);
     w.begin(CK_VERTICES).u16(0xFFFF).point(1, 2, 3).point(4, 5, 6).end();
-    w.begin(CK_TRACK_SCALE).u16(0).u32(0).u32(0).u32(0xFFFFFFFFu).u32(1).u16(0).point(1, 1, 1).end();
+    w.begin(CK_TRACK_SCALE)
+        .u16(0)
+        .u32(0)
+        .u32(0)
+        .u32(0xFFFFFFFFu)
+        .u32(1)
+        .u16(0)
+        .point(1, 1, 1)
+        .end();
     w.rawChunk(0x1234, {1, 2, 3, 4});
     w.end().end();
     load(w.bytes());

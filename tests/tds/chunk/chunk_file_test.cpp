@@ -151,7 +151,7 @@ TEST_F(FileTableTest, ReaderReplacesAFileOpenOnlyForWriting) {
 }
 
 class PrimitiveTest : public ChunkTest {
-protected:
+  protected:
     void open(const std::vector<uint8_t>& bytes) {
         temp = std::make_unique<TempFile>(bytes);
         file = openChunkFile(temp->c_str(), "rb");

@@ -142,7 +142,12 @@ TEST_F(TreeTest, ExtendedDataEntriesTakeOnlyTheirOwnIds) {
     ChunkWriter w;
     w.begin(CK_MESH_FILE).begin(CK_EXT_DATA);
     // Entry 1: a colour chunk first: nothing of it is read.
-    w.begin(CK_EXT_ENTRY).begin(CK_RGB_FLOAT).point(1, 1, 1).end().stringChunk(CK_EXT_APP_NAME, "x").end();
+    w.begin(CK_EXT_ENTRY)
+        .begin(CK_RGB_FLOAT)
+        .point(1, 1, 1)
+        .end()
+        .stringChunk(CK_EXT_APP_NAME, "x")
+        .end();
     // Entry 2: an app name, a child that runs past the entry, then a string.
     w.begin(CK_EXT_ENTRY).stringChunk(CK_EXT_APP_NAME, "App");
     w.header(CK_EXT_STRING, 500);
@@ -224,12 +229,12 @@ TEST_F(TreeTest, NewChunkStartsEmpty) {
 
 TEST_F(TreeTest, InsertChildChunkOrdersByPrecedence) {
     ChunkNode* parent = node(CK_MESH_FILE);
-    insertChildChunk(parent, node(CK_EDITOR));        // 30
-    insertChildChunk(parent, node(CK_KEYFRAMER));     // 29: after the editor
-    insertChildChunk(parent, node(CK_FILE_VERSION));  // 31: first
-    insertChildChunk(parent, node(0x1234));           // 0: last
-    insertChildChunk(parent, node(CK_SECTION_2D2D));  // 34: first
-    insertChildChunk(parent, node(0x4321));           // 0: after the other 0
+    insertChildChunk(parent, node(CK_EDITOR));         // 30
+    insertChildChunk(parent, node(CK_KEYFRAMER));      // 29: after the editor
+    insertChildChunk(parent, node(CK_FILE_VERSION));   // 31: first
+    insertChildChunk(parent, node(0x1234));            // 0: last
+    insertChildChunk(parent, node(CK_SECTION_2D2D));   // 34: first
+    insertChildChunk(parent, node(0x4321));            // 0: after the other 0
     insertChildChunk(parent, node(CK_EDITOR_VERSION)); // 26: before the zeros
     EXPECT_EQ(childIds(parent),
               (std::vector<uint32_t>{CK_SECTION_2D2D, CK_FILE_VERSION, CK_EDITOR, CK_KEYFRAMER,

@@ -6,13 +6,13 @@ namespace tds::test {
 namespace {
 
 class NamingTest : public ChunkTest {
-protected:
+  protected:
     struct Node {
         uint16_t tag;
         std::string name;
         int16_t parent;
-        int id;                   // -1: no CK_NODE_ID chunk
-        std::string instance;     // empty: none
+        int id;               // -1: no CK_NODE_ID chunk
+        std::string instance; // empty: none
     };
     void loadNodes(const std::vector<Node>& nodes) {
         ChunkWriter w;

@@ -44,7 +44,8 @@ void walk(ChunkNode* top, Walk& w) {
             ChunkNode* last = n->children;
             while (last->next)
                 last = last->next;
-            if (last->fileIndex != kNoFileIndex && last->position + last->length != n->position + n->length)
+            if (last->fileIndex != kNoFileIndex &&
+                last->position + last->length != n->position + n->length)
                 w.problems.push_back("children of 0x" + std::to_string(n->id) + " at " +
                                      std::to_string(n->position) + " end early or late");
         }

@@ -13,7 +13,7 @@ namespace tds::test {
 
 // Every test starts with an empty error list and leaves no file open.
 class ChunkTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         clearErrors();
         errorList().overflow = {};

@@ -50,6 +50,8 @@ inline std::vector<uint8_t> sceneFile(const std::function<void(ChunkWriter&)>& b
 }
 
 // The first recorded error code, or 0.
-inline int32_t firstError() { return errorList().entries[0].code; }
+inline int32_t firstError() {
+    return errorList().entries[0].code;
+}
 
 } // namespace tds::test

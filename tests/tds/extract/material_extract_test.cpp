@@ -94,9 +94,8 @@ TEST_F(MaterialFetch, ColoursAndPercentages) {
 }
 
 TEST_F(MaterialFetch, ColourWithoutByteChildIsUnfound) {
-    load(materialFile([](ChunkWriter& w) {
-        w.begin(0xA030).begin(0x0010).f32(1).f32(1).f32(1).end().end();
-    }));
+    load(materialFile(
+        [](ChunkWriter& w) { w.begin(0xA030).begin(0x0010).f32(1).f32(1).f32(1).end().end(); }));
     EXPECT_EQ(test::firstError(), ERR_UNFOUND_CHUNK);
     EXPECT_EQ(r_->specular.r, 0.0f);
 }
@@ -129,8 +128,7 @@ TEST_F(MaterialFetch, FlagsShadingAndSkippedChunks) {
     EXPECT_EQ(r_->shading, 2);
     EXPECT_EQ(r_->wireSize, 2.5f);
     EXPECT_EQ(r_->twoSided + r_->selfIlluminated + r_->additive + r_->wireAbsolute +
-                  r_->faceMapped + r_->soften + r_->useTransparencyFalloff +
-                  r_->useReflectionBlur,
+                  r_->faceMapped + r_->soften + r_->useTransparencyFalloff + r_->useReflectionBlur,
               8);
     TearDown();
     load(materialFile([](ChunkWriter& w) {
@@ -155,9 +153,8 @@ TEST_F(MaterialFetch, TilingWordDecoding) {
     };
     for (const TilingCase& c : cases) {
         SCOPED_TRACE(c.word);
-        load(materialFile([&](ChunkWriter& w) {
-            w.begin(0xA200).begin(0xA351).u16(c.word).end().end();
-        }));
+        load(materialFile(
+            [&](ChunkWriter& w) { w.begin(0xA200).begin(0xA351).u16(c.word).end().end(); }));
         const TextureMap& m = r_->texture1;
         EXPECT_EQ(m.tiling, c.tiling);
         EXPECT_EQ(m.tintType, c.tintType);
@@ -216,9 +213,8 @@ TEST_F(MaterialFetch, ProceduralDataAndAutoReflection) {
     EXPECT_EQ(r_->autoReflectionSize, 256);
     EXPECT_EQ(r_->autoReflectionFrameStep, 5);
     TearDown();
-    load(materialFile([](ChunkWriter& w) {
-        w.begin(0xA310).u8(0).u8(0).i16(0x0018).u32(1).u32(1).end();
-    }));
+    load(materialFile(
+        [](ChunkWriter& w) { w.begin(0xA310).u8(0).u8(0).i16(0x0018).u32(1).u32(1).end(); }));
     EXPECT_EQ(r_->autoReflectionFlagA + r_->autoReflectionFlagB, 0); // bit 0 clear
 }
 

@@ -48,7 +48,9 @@ std::string latin1FromUtf8(const std::string& s) {
     return out;
 }
 
-std::string cut(const std::string& s, size_t n) { return s.substr(0, n); }
+std::string cut(const std::string& s, size_t n) {
+    return s.substr(0, n);
+}
 
 // A ';'-joined list of names, each cut to `limit`, with an optional ":count" part.
 std::string cutList(const std::string& joined, size_t limit) {
@@ -245,8 +247,8 @@ TEST_P(RealFile, RecordsMatchTheIndependentReading) {
         for (uint16_t g = 0; g < m->materialGroupCount; ++g) {
             const MaterialGroup& group = m->materialGroups[g];
             EXPECT_EQ(group.faces.size(), group.faceCount);
-            groups += (g ? ";" : "") + std::string(group.name) + ":" +
-                      std::to_string(group.faceCount);
+            groups +=
+                (g ? ";" : "") + std::string(group.name) + ":" + std::to_string(group.faceCount);
         }
         EXPECT_EQ(groups, cutList(w.groupList, 16));
         FreeMeshRecord(&m);

@@ -22,7 +22,9 @@ ChunkWriter& ChunkWriter::end() {
     return *this;
 }
 
-ChunkWriter& ChunkWriter::header(uint16_t id, uint32_t length) { return u16(id).u32(length); }
+ChunkWriter& ChunkWriter::header(uint16_t id, uint32_t length) {
+    return u16(id).u32(length);
+}
 
 ChunkWriter& ChunkWriter::rawChunk(uint16_t id, const std::vector<uint8_t>& payload) {
     header(id, static_cast<uint32_t>(payload.size() + 6));
@@ -52,9 +54,13 @@ ChunkWriter& ChunkWriter::f32(float v) {
     return u32(bits);
 }
 
-ChunkWriter& ChunkWriter::str(const std::string& s) { return chars(s).u8(0); }
+ChunkWriter& ChunkWriter::str(const std::string& s) {
+    return chars(s).u8(0);
+}
 
-ChunkWriter& ChunkWriter::chars(const std::string& s) { return bytes(s.data(), s.size()); }
+ChunkWriter& ChunkWriter::chars(const std::string& s) {
+    return bytes(s.data(), s.size());
+}
 
 ChunkWriter& ChunkWriter::bytes(const void* data, size_t size) {
     const auto* p = static_cast<const uint8_t*>(data);
@@ -71,7 +77,9 @@ ChunkWriter& ChunkWriter::colorByte(uint8_t r, uint8_t g, uint8_t b) {
     return begin(0x0011).u8(r).u8(g).u8(b).end();
 }
 
-ChunkWriter& ChunkWriter::percentInt(int16_t value) { return int16Chunk(0x0030, value); }
+ChunkWriter& ChunkWriter::percentInt(int16_t value) {
+    return int16Chunk(0x0030, value);
+}
 
 ChunkWriter& ChunkWriter::stringChunk(uint16_t id, const std::string& s) {
     return begin(id).str(s).end();
@@ -140,8 +148,9 @@ std::string freshName(const std::string& prefix, const std::string& suffix) {
     std::error_code ec;
     const std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
     for (;;) {
-        const std::string leaf = prefix + std::to_string(static_cast<unsigned>(std::time(nullptr))) +
-                                 "_" + std::to_string(++gCounter) + suffix;
+        const std::string leaf = prefix +
+                                 std::to_string(static_cast<unsigned>(std::time(nullptr))) + "_" +
+                                 std::to_string(++gCounter) + suffix;
         const std::filesystem::path p = (ec ? std::filesystem::path(".") : dir) / leaf;
         if (!std::filesystem::exists(p, ec))
             return p.string();
@@ -163,7 +172,9 @@ TempFile::TempFile(const std::vector<uint8_t>& contents, const std::string& suff
     writeFile(path_, contents);
 }
 
-TempFile::~TempFile() { std::remove(path_.c_str()); }
+TempFile::~TempFile() {
+    std::remove(path_.c_str());
+}
 
 TempDir::TempDir() : path_(freshName("tdsdir_", "")) {
     std::error_code ec;

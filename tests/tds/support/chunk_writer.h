@@ -22,7 +22,7 @@ struct Vec3 {
 };
 
 class ChunkWriter {
-public:
+  public:
     // Opens a chunk with `id`; end() writes its length.
     ChunkWriter& begin(uint16_t id);
     ChunkWriter& end();
@@ -46,13 +46,13 @@ public:
     ChunkWriter& fill(uint8_t value, size_t count);
 
     // Convenience chunks.
-    ChunkWriter& colorByte(uint8_t r, uint8_t g, uint8_t b);      // CK_RGB_BYTE
-    ChunkWriter& percentInt(int16_t value);                        // CK_PERCENT_INT
-    ChunkWriter& stringChunk(uint16_t id, const std::string& s);   // id + string payload
+    ChunkWriter& colorByte(uint8_t r, uint8_t g, uint8_t b);     // CK_RGB_BYTE
+    ChunkWriter& percentInt(int16_t value);                      // CK_PERCENT_INT
+    ChunkWriter& stringChunk(uint16_t id, const std::string& s); // id + string payload
     ChunkWriter& int16Chunk(uint16_t id, int16_t value);
     ChunkWriter& floatChunk(uint16_t id, float value);
-    ChunkWriter& vertices(const std::vector<Vec3>& points);        // CK_VERTICES
-    ChunkWriter& texCoords(const std::vector<float>& uv);          // CK_TEX_COORDS, u v pairs
+    ChunkWriter& vertices(const std::vector<Vec3>& points); // CK_VERTICES
+    ChunkWriter& texCoords(const std::vector<float>& uv);   // CK_TEX_COORDS, u v pairs
     // CK_FACES with its array; call end() after adding face material / smoothing children.
     ChunkWriter& beginFaces(const std::vector<uint16_t>& abcFlags); // 4 values per face
     ChunkWriter& faceMaterial(const std::string& name, const std::vector<uint16_t>& faces);
@@ -67,14 +67,14 @@ public:
     // Overwrites 4 bytes at `offset` (for length faults).
     void patchU32(size_t offset, uint32_t value);
 
-private:
+  private:
     std::vector<uint8_t> data_;
     std::vector<size_t> open_;
 };
 
 // A file with the given bytes under a fresh temporary name, removed on destruction.
 class TempFile {
-public:
+  public:
     explicit TempFile(const std::vector<uint8_t>& contents, const std::string& suffix = ".3ds");
     ~TempFile();
     TempFile(const TempFile&) = delete;
@@ -82,14 +82,14 @@ public:
     const std::string& path() const { return path_; }
     const char* c_str() const { return path_.c_str(); }
 
-private:
+  private:
     std::string path_;
 };
 
 // A fresh directory under the system temporary directory, removed (with its
 // files) on destruction.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -97,7 +97,7 @@ public:
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
