@@ -52,7 +52,7 @@ fi
 
 need=(g++ g++-multilib g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake ninja-build
       clang libclang-rt-14-dev googletest make python3 nlohmann-json3-dev
-      libtinyobjloader-dev povray)
+      libtinyobjloader-dev povray clang-format)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Fails, naming each file, when a C or C++ source of the tree differs from what
+# `.clang-format` makes of it. `scripts/check-format.sh --fix` formats them in place.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+mapfile -t files < <(git ls-files '*.c' '*.cpp' '*.h' '*.h.in')
+if [ "${1:-}" = --fix ]; then
+    clang-format -i "${files[@]}"
+    exit
+fi
+bad=0
+for f in "${files[@]}"; do
+    if ! clang-format --dry-run -Werror "$f" >/dev/null 2>&1; then
+        echo "not formatted: $f (scripts/check-format.sh --fix)"
+        bad=$((bad + 1))
+    fi
+done
+echo "format: ${#files[@]} files, $bad not formatted"
+[ "$bad" = 0 ]
