@@ -3,6 +3,7 @@
 #include "platform/user32_internal.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace standin {
 namespace user32 {
@@ -281,21 +282,13 @@ LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
             w.instance = reinterpret_cast<HINSTANCE>(dwNewLong);
             return old;
         case GWL_ID:
-            old = w.id;
-            w.id = dwNewLong;
-            return old;
+            return std::exchange(w.id, dwNewLong);
         case GWL_STYLE:
-            old = w.style;
-            w.style = dwNewLong;
-            return old;
+            return std::exchange(w.style, dwNewLong);
         case GWL_EXSTYLE:
-            old = w.exStyle;
-            w.exStyle = dwNewLong;
-            return old;
+            return std::exchange(w.exStyle, dwNewLong);
         case GWL_USERDATA:
-            old = w.userData;
-            w.userData = dwNewLong;
-            return old;
+            return std::exchange(w.userData, dwNewLong);
         default:
             if (nIndex >= 0 && w.hasExtra &&
                 nIndex <= kDialogExtra - static_cast<int>(sizeof(LONG))) {
