@@ -212,7 +212,9 @@ void PluginHost::fillPolygonMeshRecord(SceneObject& object, uint8_t* extension1)
     // The caller stored its builder table 28 bytes in; the host fills it.
     MeshBuilderTable* table = nullptr;
     std::memcpy(&table, extension1 + 28, sizeof(table));
-    std::memcpy(extension1 + 8, object.extension1.data() + 8, EXTENSION1_SIZE - 8);
+    std::memcpy(extension1 + EXTENSION_HEADER_SIZE,
+                object.extension1.data() + EXTENSION_HEADER_SIZE,
+                EXTENSION1_SIZE - EXTENSION_HEADER_SIZE);
     std::memcpy(extension1 + 28, &table, sizeof(table));
     AssignMaterialFn assign = assignMaterial;
     std::memcpy(extension1 + 16, &assign, sizeof(assign));

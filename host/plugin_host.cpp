@@ -185,7 +185,7 @@ bool PluginHost::attach(GetDLLInfoFn getInfo, GetInterfaceFunctionsFn getInterfa
         return false;
     }
 
-    services_ = newRecord<HostInterface>(sizeof(HostInterface), 204);
+    services_ = newRecord<HostInterface>(sizeof(HostInterface), HOST_INTERFACE_VERSION);
     services_->acceptImportResult = slotAcceptImportResult;
     services_->getCurrentObject = slotGetCurrentObject;
     services_->createObject = slotCreateObject;
@@ -203,12 +203,14 @@ bool PluginHost::attach(GetDLLInfoFn getInfo, GetInterfaceFunctionsFn getInterfa
     InstallShapeServices(*services_);
     InstallImportServices(*services_);
 
-    fileType_ = newRecord<FileTypeInterface>(sizeof(FileTypeInterface), 100);
+    fileType_ =
+        newRecord<FileTypeInterface>(sizeof(FileTypeInterface), FILE_TYPE_INTERFACE_VERSION);
     fileType_->defaultDialogValue = HOST_DIALOG_VALUE;
     fileType_->askFileName = slotAskFileName;
     fileType_->getFileName = slotGetFileName;
-    importer_ = newRecord<ImporterInterface>(sizeof(ImporterInterface), 100);
-    objectType_ = newRecord<ObjectTypeInterface>(sizeof(ObjectTypeInterface), 112);
+    importer_ = newRecord<ImporterInterface>(sizeof(ImporterInterface), IMPORTER_INTERFACE_VERSION);
+    objectType_ =
+        newRecord<ObjectTypeInterface>(sizeof(ObjectTypeInterface), OBJECT_TYPE_INTERFACE_VERSION);
 
     void* records[INTERFACE_COUNT] = {services_.get(), fileType_.get(), importer_.get(),
                                       objectType_.get()};
@@ -328,18 +330,22 @@ int32_t PluginHost::serviceGetObjectInfo(HostHandle handle, HostObjectRecord* re
         if (object->kind == KIND_POLYGON_MESH)
             fillPolygonMeshRecord(*object, ext);
         else
-            std::memcpy(ext + 8, object->extension1.data() + 8, EXTENSION1_SIZE - 8);
+            std::memcpy(ext + EXTENSION_HEADER_SIZE,
+                        object->extension1.data() + EXTENSION_HEADER_SIZE,
+                        EXTENSION1_SIZE - EXTENSION_HEADER_SIZE);
         if (object->kind == KIND_PLUGIN_OBJECT) {
             void* typeRecord = object->type;
-            std::memcpy(ext + 8, &object->pluginObject, 4);
-            std::memcpy(ext + 12, &typeRecord, 4);
+            constexpr size_t EXTENSION1_START = offsetof(HostObjectRecord, extension1);
+            std::memcpy(ext + (OFFSET_PLUGIN_OBJECT - EXTENSION1_START), &object->pluginObject, 4);
+            std::memcpy(ext + (OFFSET_PLUGIN_TYPE_RECORD - EXTENSION1_START), &typeRecord, 4);
         }
     }
     if (base.extension2) {
         if (!extensionHeaderOk<EXTENSION2_SIZE>(base.extension2, EXTENSION2_VERSION))
             return fail("GetObjectInfo: extension record 2 not prepared");
-        std::memcpy(static_cast<uint8_t*>(base.extension2) + 8, object->extension2.data() + 8,
-                    EXTENSION2_SIZE - 8);
+        std::memcpy(static_cast<uint8_t*>(base.extension2) + EXTENSION_HEADER_SIZE,
+                    object->extension2.data() + EXTENSION_HEADER_SIZE,
+                    EXTENSION2_SIZE - EXTENSION_HEADER_SIZE);
     }
     if (base.extension3 && !extensionHeaderOk<EXTENSION3_SIZE>(base.extension3, EXTENSION3_VERSION))
         return fail("GetObjectInfo: extension record 3 not prepared");
@@ -384,11 +390,13 @@ int32_t PluginHost::serviceSetObjectInfo(HostHandle handle, HostObjectRecord* re
     if (mask & MASK_TEXTURE_NAME)
         object->textureName = texture;
     if (mask & MASK_KIND_PROPERTIES)
-        std::memcpy(object->extension1.data() + 8,
-                    static_cast<const uint8_t*>(record->base.extension1) + 8, EXTENSION1_SIZE - 8);
+        std::memcpy(object->extension1.data() + EXTENSION_HEADER_SIZE,
+                    static_cast<const uint8_t*>(record->base.extension1) + EXTENSION_HEADER_SIZE,
+                    EXTENSION1_SIZE - EXTENSION_HEADER_SIZE);
     if (mask & MASK_LIBRARY_ITEM)
-        std::memcpy(object->extension2.data() + 8,
-                    static_cast<const uint8_t*>(record->base.extension2) + 8, EXTENSION2_SIZE - 8);
+        std::memcpy(object->extension2.data() + EXTENSION_HEADER_SIZE,
+                    static_cast<const uint8_t*>(record->base.extension2) + EXTENSION_HEADER_SIZE,
+                    EXTENSION2_SIZE - EXTENSION_HEADER_SIZE);
     return 0;
 }
 
@@ -443,7 +451,7 @@ int32_t PluginHost::serviceAskFileName(int32_t dialogValue, char* buffer, int32_
     if (dialogValue != HOST_DIALOG_VALUE)
         return fail("AskFileName: dialog value " + std::to_string(dialogValue) +
                     " is not the one the host stored");
-    if (mode != 2)
+    if (mode != FILE_DIALOG_OPEN)
         return fail("AskFileName: mode " + std::to_string(mode) + ", expected 2 (open)");
     buffer[0] = '\0';
     fileAsked_ = false;

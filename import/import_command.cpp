@@ -10,6 +10,7 @@
 #include "plugin/exports.h"
 #include "plugin/host_object_record.h"
 #include "plugin/host_services.h"
+#include "plugin/interface_records.h"
 #include "tessoid/pending_mesh.h"
 
 namespace tessoid {
@@ -17,7 +18,6 @@ namespace tessoid {
 namespace {
 
 constexpr size_t PATH_BUFFER_SIZE = 512;
-constexpr int32_t FILE_DIALOG_OPEN = 2;
 
 bool sameText(const char* a, const char* b) {
 #if defined(_WIN32)

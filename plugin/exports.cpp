@@ -4,6 +4,7 @@
 
 #include "plugin/exports.h"
 #include "plugin/plugin_state.h"
+#include "resources/resource.h"
 
 namespace tessoid {
 
@@ -18,7 +19,8 @@ static_assert(sizeof(FILE_FILTER) <= sizeof(FileTypeInterface::filter));
 
 namespace {
 
-constexpr int ICON_RESOURCE_ID = 5000;
+constexpr int ICON_RESOURCE_ID = IDI_TESSOID;
+static_assert(TYPE_BITMAP_ID == IDB_TYPE_PICTURE, "the type picture the host loads");
 
 // Record 0's notification slots: the host may call them; we have nothing to do.
 int32_t TESSOID_STDCALL ignore1(int32_t) {
@@ -128,10 +130,10 @@ TESSOID_EXPORT int32_t GetDLLInfo(PluginInfo** out) {
     info->icon = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(
         LoadIconA(reinterpret_cast<HINSTANCE>(state.module), MAKEINTRESOURCEA(ICON_RESOURCE_ID))));
     info->interfaceCount = INTERFACE_COUNT;
-    info->interfaces[0] = {2, 204};
-    info->interfaces[1] = {3, 100};
-    info->interfaces[2] = {4, 100};
-    info->interfaces[3] = {1, OBJECT_TYPE_INTERFACE_VERSION};
+    info->interfaces[0] = {INTERFACE_KIND_HOST, HOST_INTERFACE_VERSION};
+    info->interfaces[1] = {INTERFACE_KIND_FILE_TYPE, FILE_TYPE_INTERFACE_VERSION};
+    info->interfaces[2] = {INTERFACE_KIND_IMPORTER, IMPORTER_INTERFACE_VERSION};
+    info->interfaces[3] = {INTERFACE_KIND_OBJECT_TYPE, OBJECT_TYPE_INTERFACE_VERSION};
     if (out)
         *out = info;
     return 1;

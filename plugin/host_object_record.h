@@ -58,11 +58,15 @@ static_assert(offsetof(HostObjectBase, extension1) == 164);
 static_assert(offsetof(HostObjectBase, extension2) == 168);
 static_assert(offsetof(HostObjectBase, extension3) == 244);
 
+// Every extension record starts with its size and version words; its fields follow.
+constexpr size_t EXTENSION_HEADER_SIZE = 8;
+
 template <size_t Size> struct HostExtensionRecord {
     int32_t size;
     int32_t version;
-    uint8_t data[Size - 8];
+    uint8_t data[Size - EXTENSION_HEADER_SIZE];
 };
+static_assert(offsetof(HostExtensionRecord<800>, data) == EXTENSION_HEADER_SIZE);
 
 struct HostObjectRecord {
     HostObjectBase base;                  // 0

@@ -22,6 +22,14 @@ struct InterfaceEntry {
     int32_t version;
 };
 
+// The kind code of each record in the information record's interface list.
+enum : int32_t {
+    INTERFACE_KIND_OBJECT_TYPE = 1,
+    INTERFACE_KIND_HOST = 2,
+    INTERFACE_KIND_FILE_TYPE = 3,
+    INTERFACE_KIND_IMPORTER = 4,
+};
+
 struct PluginInfo {
     int32_t version;              // 0: 1103
     char displayName[32];         // 4
@@ -90,6 +98,7 @@ using NotifyVoid2Fn = void(TESSOID_STDCALL*)(int32_t, int32_t);
 
 constexpr uint32_t HOST_INTERFACE_MIN_SIZE = 916;
 constexpr int32_t HOST_INTERFACE_MAJOR = 2;
+constexpr int32_t HOST_INTERFACE_VERSION = 204;
 
 struct HostInterface {
     InterfaceHeader header;                    // 0
@@ -161,6 +170,9 @@ using GetFileNameFn = int32_t(TESSOID_STDCALL*)(int32_t dialogValue, char* buffe
 
 constexpr uint32_t FILE_TYPE_INTERFACE_MIN_SIZE = 348;
 constexpr int32_t FILE_TYPE_INTERFACE_MAJOR = 1;
+constexpr int32_t FILE_TYPE_INTERFACE_VERSION = 100;
+// AskFileName's mode for choosing a file to open.
+constexpr int32_t FILE_DIALOG_OPEN = 2;
 
 struct FileTypeInterface {
     InterfaceHeader header;     // 0
@@ -184,6 +196,7 @@ using ImportCommandFn = int32_t(TESSOID_STDCALL*)();
 
 constexpr uint32_t IMPORTER_INTERFACE_MIN_SIZE = 116;
 constexpr int32_t IMPORTER_INTERFACE_MAJOR = 1;
+constexpr int32_t IMPORTER_INTERFACE_VERSION = 100;
 
 struct ImporterInterface {
     InterfaceHeader header;        // 0
@@ -384,6 +397,8 @@ static_assert(offsetof(TriangleRecord, uvs) == 152);
 // ---- the value descriptor of GetValueInfo (host format, 4-byte alignment) ----
 
 constexpr int32_t SMOOTH_ANGLE_PROPERTY = 1003;
+constexpr int32_t VALUE_DESCRIPTOR_TAG = 100; // the host's descriptor format
+constexpr int32_t VALUE_DESCRIPTOR_KIND = 1;
 
 #pragma pack(push, 4)
 struct ValueDescriptor {
@@ -398,6 +413,7 @@ struct ValueDescriptor {
 };
 #pragma pack(pop)
 static_assert(sizeof(ValueDescriptor) == 48);
+static_assert(offsetof(ValueDescriptor, kind) == 4);
 static_assert(offsetof(ValueDescriptor, value) == 8);
 static_assert(offsetof(ValueDescriptor, minimum) == 16);
 static_assert(offsetof(ValueDescriptor, maximum) == 24);

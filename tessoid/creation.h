@@ -2,13 +2,18 @@
 #pragma once
 
 #include "platform/win32.h"
+#include "resources/resource.h"
 
 namespace tessoid {
 
-constexpr int SOLID_DIALOG_ID = 109;
-constexpr int FIRST_SOLID_BUTTON = 1013; // 1013 to 1017: the five solids
-constexpr int CURRENT_OBJECT_BUTTON = 1018;
-constexpr int FIRST_SOLID_BITMAP = 123; // 123 to 127, in button order
+constexpr int SOLID_DIALOG_ID = IDD_SELECT_MESH;
+constexpr int FIRST_SOLID_BUTTON = IDC_TETRAHEDRON; // then the other four solids
+constexpr int CURRENT_OBJECT_BUTTON = IDC_CURRENT_OBJECT;
+constexpr int FIRST_SOLID_BITMAP = IDB_TETRAHEDRON; // the five pictures, in button order
+// The dialog's code counts through the buttons and pictures in one run.
+static_assert(IDC_ICOSAHEDRON == FIRST_SOLID_BUTTON + 4 &&
+              CURRENT_OBJECT_BUTTON == FIRST_SOLID_BUTTON + 5);
+static_assert(IDB_ICOSAHEDRON == FIRST_SOLID_BITMAP + 4);
 constexpr INT_PTR CURRENT_OBJECT_CHOICE = 5;
 
 // Ends with 0 to 4 for a solid, 5 for the current object, -1 for Cancel.

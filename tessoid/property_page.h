@@ -5,15 +5,16 @@
 #pragma once
 
 #include "platform/win32.h"
+#include "resources/resource.h"
 
 namespace tessoid {
 
-constexpr int PROPERTY_PAGE_ID = 106;
-constexpr int CONTROL_SOURCE = 1000;
-constexpr int CONTROL_VERTICES = 1001;
-constexpr int CONTROL_FACES = 1002;
-constexpr int CONTROL_ANGLE = 1003;
-constexpr int CONTROL_INVERT = 5001;
+constexpr int PROPERTY_PAGE_ID = IDD_PROPERTY_PAGE;
+constexpr int CONTROL_SOURCE = IDC_SOURCE_FILE;
+constexpr int CONTROL_VERTICES = IDC_VERTEX_COUNT;
+constexpr int CONTROL_FACES = IDC_FACE_COUNT;
+constexpr int CONTROL_ANGLE = IDC_SMOOTH_ANGLE;
+constexpr int CONTROL_INVERT = IDC_INVERT;
 
 // The one page object; it serves one page window at a time.
 class PropertyPage {

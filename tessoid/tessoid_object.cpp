@@ -286,8 +286,8 @@ int32_t TessoidObject::GetValueInfo(int32_t id, ValueDescriptor* out) {
     if (id != PROPERTY_SMOOTH_ANGLE || !out)
         return 0;
     ValueDescriptor d{};
-    d.tag = 100; // the host's descriptor format
-    d.kind = 1;
+    d.tag = VALUE_DESCRIPTOR_TAG;
+    d.kind = VALUE_DESCRIPTOR_KIND;
     d.value = smoothAngle;
     d.minimum = 0.0;
     d.maximum = 180.0;

@@ -13,6 +13,7 @@
 #include "host/report.h"
 #include "platform/standin_control.h"
 #include "plugin_host_fixture.h"
+#include "resources/resource.h"
 #include "tessoid_version.h"
 
 using namespace host;
@@ -79,7 +80,7 @@ TEST_F(HostTest, CancelledDialogCreatesNothingAndCurrentButtonNeedsACurrentObjec
     ASSERT_EQ(robot.sightings().size(), 1u);
     const DialogSighting& seen = robot.sightings()[0];
     EXPECT_EQ(seen.caption, "Select Predefined Mesh");
-    EXPECT_FALSE(seen.enabled.at(1018));
+    EXPECT_FALSE(seen.enabled.at(IDC_CURRENT_OBJECT));
     for (int id = 1013; id <= 1017; ++id) {
         EXPECT_TRUE(seen.enabled.at(id)) << id;
         EXPECT_NE(seen.bitmap.at(id), 0u) << id;

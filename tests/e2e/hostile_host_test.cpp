@@ -18,6 +18,7 @@
 #include "host/plugin_host.h"
 #include "host/scene_description.h"
 #include "platform/standin_control.h"
+#include "resources/resource.h"
 #include "tests/real_files.h"
 
 using namespace host;
@@ -165,7 +166,7 @@ TEST(HostileHost, EveryCreationPathSurvivesEveryRefusal) {
           [](PluginHost& h, DialogRobot& r) { createSolid(h, r, IDCANCEL); }});
     for (const char* current : {"Blend", "Wedge", "Copy", "Set", "Vase", "Solid"})
         walk({std::string("tessellate ") + current, sceneWithCurrent(current),
-              [](PluginHost& h, DialogRobot& r) { createSolid(h, r, 1018); }});
+              [](PluginHost& h, DialogRobot& r) { createSolid(h, r, IDC_CURRENT_OBJECT); }});
 }
 
 TEST(HostileHost, SaveAndLoadSurviveEveryRefusal) {

@@ -1,6 +1,6 @@
 // Tessellation end to end: scene descriptions built by the reference host, the
 // real plug-in library turning the current object into a mesh object through
-// button 1018, and the mesh read back through BuildMesh.
+// the current-object button (1018), and the mesh read back through BuildMesh.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -17,6 +17,7 @@
 #include "host/scene_description.h"
 #include "platform/standin_control.h"
 #include "plugin_host_fixture.h"
+#include "resources/resource.h"
 
 using namespace host;
 using ::testing::HasSubstr;
@@ -70,12 +71,12 @@ double boxSurfaceDistance(const Vec& p, const Vec& lo, const Vec& hi) {
 
 class TessellateE2E : public e2e::PluginHostTest {
   protected:
-    // Builds the description, makes `current` current and presses button 1018.
+    // Builds the description, makes `current` current and presses the current-object button.
     HostHandle tessellate(const std::string& json, const std::string& current = "") {
         DescribedScene described;
         std::string error;
         EXPECT_TRUE(BuildSceneDescription(h, robot, json, current, described, error)) << error;
-        robot.plan({1018});
+        robot.plan({IDC_CURRENT_OBJECT});
         HostHandle handle = 0;
         EXPECT_EQ(h.createPluginObject(&handle), 0);
         return handle;
@@ -90,15 +91,16 @@ class TessellateE2E : public e2e::PluginHostTest {
         soup.uvs = triples(mesh.uvs);
         return soup;
     }
-    bool lastDialogEnabled1018() {
-        return !robot.sightings().empty() && robot.sightings().back().enabled.at(1018);
+    bool lastDialogEnabledCurrentObject() {
+        return !robot.sightings().empty() &&
+               robot.sightings().back().enabled.at(IDC_CURRENT_OBJECT);
     }
 };
 
 TEST_F(TessellateE2E, ASphereBecomesTrianglesOnItsSurfaceWithNormalsAndUVs) {
     HostHandle mesh = tessellate(R"({"objects": [{"name": "Ball", "kind": "sphere",
         "transform": {"scale": [2, 2, 2], "translate": [1, 2, 3]}}]})");
-    ASSERT_TRUE(lastDialogEnabled1018());
+    ASSERT_TRUE(lastDialogEnabledCurrentObject());
     Soup soup = draw(mesh);
     ASSERT_GT(soup.triangles(), 50u);
     ASSERT_EQ(soup.normals.size(), soup.positions.size());
@@ -181,7 +183,7 @@ TEST_F(TessellateE2E, NothingConvertibleGivesAnEmptyMeshAndLeavesNothingPending)
     // Tessellable by kind, but not marked for conversion: the engine gets nothing.
     HostHandle empty = tessellate(R"({"objects": [{"name": "Hidden", "kind": "group",
         "children": [{"name": "Can", "kind": "cylinder", "convertible": false}]}]})");
-    ASSERT_TRUE(lastDialogEnabled1018());
+    ASSERT_TRUE(lastDialogEnabledCurrentObject());
     MeshData none;
     h.draw(empty, false, none);
     EXPECT_TRUE(none.vertices.empty() && none.faces.empty());
@@ -209,13 +211,13 @@ TEST_F(TessellateE2E, ButtonIsDisabledForLightsAndLoopsAndTheBadMeshBoxIsShown) 
         << error;
     for (const char* name : {"Lamp", "Loop"}) {
         h.scene().current = described.objects.at(name);
-        robot.plan({1018});
+        robot.plan({IDC_CURRENT_OBJECT});
         HostHandle none = 0;
         EXPECT_NE(h.createPluginObject(&none), 0) << name;
-        EXPECT_FALSE(lastDialogEnabled1018()) << name;
+        EXPECT_FALSE(lastDialogEnabledCurrentObject()) << name;
     }
     h.scene().current = described.objects.at("Hollow");
-    robot.plan({1018});
+    robot.plan({IDC_CURRENT_OBJECT});
     HostHandle mesh = 0;
     ASSERT_EQ(h.createPluginObject(&mesh), 0);
     EXPECT_THAT(MessageBoxes(),
@@ -262,7 +264,7 @@ TEST_F(TessellateE2E, EveryShapeKindOfADescriptionReachesTheEngine) {
         if (name == "Inner" || name == "Cam" || name == "Outer" || name == "Hole")
             continue;
         h.scene().current = handle;
-        robot.plan({1018});
+        robot.plan({IDC_CURRENT_OBJECT});
         HostHandle mesh = 0;
         ASSERT_EQ(h.createPluginObject(&mesh), 0) << name;
         Soup soup = draw(mesh);

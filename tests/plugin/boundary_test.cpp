@@ -29,7 +29,7 @@ template <typename Record> bool untouched(const Record& before, const Record& af
 TEST(GetInterfaceFunctions, RejectsNullRecordAndBadIndexBeforeLookingAtTheRecord) {
     for (int index = -1; index <= 4; ++index)
         EXPECT_EQ(GetInterfaceFunctions(index, nullptr), RESULT_NULL_RECORD) << index;
-    auto record = blankRecord<HostInterface>(916, 204);
+    auto record = blankRecord<HostInterface>(HOST_INTERFACE_MIN_SIZE, HOST_INTERFACE_VERSION);
     const auto before = record;
     EXPECT_EQ(GetInterfaceFunctions(4, &record), RESULT_BAD_INDEX);
     EXPECT_EQ(GetInterfaceFunctions(-1, &record), RESULT_BAD_INDEX);
@@ -37,7 +37,7 @@ TEST(GetInterfaceFunctions, RejectsNullRecordAndBadIndexBeforeLookingAtTheRecord
 }
 
 TEST(GetInterfaceFunctions, HostRecordChecksSizeThenMajorVersion) {
-    auto small = blankRecord<HostInterface>(915, 204);
+    auto small = blankRecord<HostInterface>(HOST_INTERFACE_MIN_SIZE - 1, HOST_INTERFACE_VERSION);
     const auto smallBefore = small;
     EXPECT_EQ(GetInterfaceFunctions(0, &small), RESULT_TOO_SMALL);
     EXPECT_TRUE(untouched(smallBefore, small));
@@ -151,6 +151,7 @@ TEST(GetDLLInfo, FillsTheSameRecordOnEveryCall) {
     EXPECT_STREQ(second->description, "3DS and Wavefront Mesh Importer");
     EXPECT_GT(std::strlen(second->notice), 0u);
     EXPECT_EQ(second->interfaceCount, 4);
+    // The values a host reads, written out, so that a wrong name in the code shows here.
     const InterfaceEntry expected[4] = {{2, 204}, {3, 100}, {4, 100}, {1, 112}};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(second->interfaces[i].kind, expected[i].kind) << i;
@@ -159,7 +160,7 @@ TEST(GetDLLInfo, FillsTheSameRecordOnEveryCall) {
 }
 
 TEST(HostServices, AnswerEmptySlotWhenTheHostLeftThemOut) {
-    auto record = blankRecord<HostInterface>(916, 204);
+    auto record = blankRecord<HostInterface>(HOST_INTERFACE_MIN_SIZE, HOST_INTERFACE_VERSION);
     std::memset(reinterpret_cast<uint8_t*>(&record) + 16, 0, sizeof(record) - 16);
     ASSERT_EQ(GetInterfaceFunctions(0, &record), RESULT_OK);
     HostHandle handle = 99;

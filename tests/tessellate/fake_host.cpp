@@ -103,7 +103,7 @@ FakeObject& FakeObject::translate(double x, double y, double z) {
 
 FakeHost::FakeHost() {
     active = this;
-    services_ = newRecord<HostInterface>(sizeof(HostInterface), 204);
+    services_ = newRecord<HostInterface>(sizeof(HostInterface), HOST_INTERFACE_VERSION);
     services_->getCurrentObject = slotGetCurrentObject;
     services_->getObjectInfo = slotGetObjectInfo;
     services_->getObjectTransform = slotGetObjectTransform;

@@ -195,7 +195,7 @@ TEST(MeshObject, FlagsQueriesAndNullObjects) {
     int32_t out = 55;
     type.auxQuery(o, 1, 2, 3, &out, 5);
     EXPECT_EQ(out, 0);
-    EXPECT_EQ(type.optionalQuery(o, 1, 2), -30);
+    EXPECT_EQ(type.optionalQuery(o, 1, 2), RESULT_NO_MORE);
     EXPECT_EQ(type.probe(o, 3), 0);
     TextSink sink;
     EXPECT_EQ(type.sceneQuery(o, sink.cookie(), 0, AppendText), 1);

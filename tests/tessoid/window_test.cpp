@@ -6,6 +6,7 @@
 #include "plugin/plugin_state.h"
 #include "resources/embedded_resources.h"
 #include "support.h"
+#include "tessoid/creation.h"
 #include "tessoid/pending_mesh.h"
 #include "tessoid/property_page.h"
 
@@ -42,7 +43,8 @@ ObjectPtr createThroughDialog(Host& host, int button, Sighting* seen = nullptr) 
     standin::SetDialogDriver([&](HWND dialog) {
         if (seen) {
             seen->caption = standin::WindowText(dialog);
-            seen->currentEnabled = standin::IsEnabled(standin::FindControl(dialog, 1018));
+            seen->currentEnabled =
+                standin::IsEnabled(standin::FindControl(dialog, CURRENT_OBJECT_BUTTON));
             for (int id = 1013; id <= 1017; ++id) {
                 standin::BitmapDetails details{};
                 if (standin::GetBitmapDetails(
@@ -132,18 +134,18 @@ TEST_F(Windows, DialogOpenedTenThousandTimesLoadsItsPicturesOnce) {
 
 TEST_F(Windows, CurrentObjectButtonFollowsTessellability) {
     FakeObject camera;
-    camera.kind = 5;
+    camera.kind = KIND_CAMERA;
     host.setCurrent(host.add(camera));
     Sighting withCamera;
     createThroughDialog(host, IDCANCEL, &withCamera);
     EXPECT_FALSE(withCamera.currentEnabled);
 
-    FakeObject sphere;
-    sphere.kind = 2;
-    host.setCurrent(host.add(sphere));
-    Sighting withSphere;
-    ObjectPtr o = createThroughDialog(host, 1018, &withSphere);
-    EXPECT_TRUE(withSphere.currentEnabled);
+    FakeObject box;
+    box.kind = KIND_BOX;
+    host.setCurrent(host.add(box));
+    Sighting withBox;
+    ObjectPtr o = createThroughDialog(host, CURRENT_OBJECT_BUTTON, &withBox);
+    EXPECT_TRUE(withBox.currentEnabled);
     ASSERT_NE(o, nullptr);
     EXPECT_STREQ(Mesh(o).sourceName, "<None>");
 }
@@ -209,7 +211,7 @@ TEST_F(Windows, PageShowsFileNamesNoneAndNoObject) {
 
     // Not one of ours: the name box says so and the counts stay.
     FakeObject light;
-    light.kind = 10;
+    light.kind = KIND_LIGHT;
     host.setCurrent(host.add(light));
     standin::Send(page, WM_PAINT, 0, 0);
     EXPECT_EQ(text(page, 1000), "<No Object>");
@@ -219,9 +221,9 @@ TEST_F(Windows, PageShowsFileNamesNoneAndNoObject) {
     EXPECT_EQ(Mesh(gear).invert, 0);
 
     FakeObject shape;
-    shape.kind = 2;
+    shape.kind = KIND_BOX;
     host.setCurrent(host.add(shape));
-    ObjectPtr fromCurrent = createThroughDialog(host, 1018);
+    ObjectPtr fromCurrent = createThroughDialog(host, CURRENT_OBJECT_BUTTON);
     host.addCurrentMesh(fromCurrent);
     standin::Send(page, WM_PAINT, 0, 0);
     EXPECT_EQ(text(page, 1000), "<None>");
