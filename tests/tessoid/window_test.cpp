@@ -4,6 +4,7 @@
 
 #include "platform/standin_control.h"
 #include "plugin/plugin_state.h"
+#include "plugin/shape_records.h"
 #include "resources/embedded_resources.h"
 #include "support.h"
 #include "tessoid/creation.h"
