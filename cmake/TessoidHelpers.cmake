@@ -47,10 +47,16 @@ function(tessoid_add_fuzzer)
   if(F_DICT)
     set(dict_option -dict=${F_DICT})
   endif()
-  add_custom_target(fuzz-${F_NAME}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${work}
-    COMMAND $<TARGET_FILE:${F_NAME}> -max_total_time=${TESSOID_FUZZ_SECONDS} -rss_limit_mb=2048
-            -timeout=10 -print_final_stats=1 ${dict_option} ${work} ${F_CORPUS}
-    DEPENDS ${F_NAME} USES_TERMINAL)
+  # The run is a script of its own too, so that the test command can run targets side by
+  # side without two builds in one tree.
+  set(run ${CMAKE_BINARY_DIR}/fuzz-runs/${F_NAME}.sh)
+  string(JOIN " " corpus_args ${F_CORPUS})
+  file(GENERATE OUTPUT ${run} CONTENT "#!/bin/sh
+set -e
+mkdir -p '${work}'
+exec '$<TARGET_FILE:${F_NAME}>' -max_total_time=${TESSOID_FUZZ_SECONDS} -rss_limit_mb=2048 \\
+  -timeout=10 -print_final_stats=1 ${dict_option} '${work}' ${corpus_args}
+")
+  add_custom_target(fuzz-${F_NAME} COMMAND sh ${run} DEPENDS ${F_NAME} USES_TERMINAL)
   set_property(GLOBAL APPEND PROPERTY TESSOID_FUZZ_TARGETS fuzz-${F_NAME})
 endfunction()

@@ -28,14 +28,10 @@ counts() {
     return 0
 }
 
-# step NAME COMMAND...: runs the command with its output in build/logs/NAME.log.
-step() {
-    local name=$1 log="$logs/$1.log" start rc
-    shift
-    start=$(date +%s)
-    "$@" >"$log" 2>&1
-    rc=$?
-    local seconds=$(($(date +%s) - start)) detail
+# report NAME RC START: one line for the finished step; a failure adds the tail of its log.
+report() {
+    local name=$1 rc=$2 log="$logs/$1.log"
+    local seconds=$(($(date +%s) - $3)) detail
     detail=$(counts "$log")
     if [ "$rc" = 0 ]; then
         passed=$((passed + 1))
@@ -45,7 +41,34 @@ step() {
         printf '  FAIL  %-28s %-26s %4d s   (exit %d, %s)\n' "$name" "$detail" "$seconds" "$rc" "$log"
         tail -n 40 "$log" | sed 's/^/        | /'
     fi
+}
+
+# step NAME COMMAND...: runs the command with its output in build/logs/NAME.log.
+step() {
+    local name=$1 start rc
+    shift
+    start=$(date +%s)
+    "$@" >"$logs/$name.log" 2>&1
+    rc=$?
+    report "$name" "$rc" "$start"
     return "$rc"
+}
+
+# steps_side_by_side NAME:COMMAND...: runs single-threaded steps at once (one per core),
+# then reports each in the order given.
+steps_side_by_side() {
+    local pair names=() pids=() start i rc
+    start=$(date +%s)
+    for pair in "$@"; do
+        names+=("${pair%%:*}")
+        bash -c "${pair#*:}" >"$logs/${pair%%:*}.log" 2>&1 &
+        pids+=($!)
+    done
+    for i in "${!pids[@]}"; do
+        wait "${pids[$i]}"
+        rc=$?
+        report "${names[$i]}" "$rc" "$start"
+    done
 }
 
 step deps ./scripts/install-deps.sh || { echo "0 passed, 1 failed"; exit 1; }
@@ -68,9 +91,17 @@ else
 fi
 secs=${FUZZ_SECONDS:-30}
 if step build-fuzz bash -c "cmake --preset fuzz -DTESSOID_FUZZ_SECONDS=$secs && cmake --build --preset fuzz -j $JOBS"; then
-    for t in $(cmake --build --preset fuzz --target help | sed -n 's/^fuzz-\([A-Za-z0-9_-]*\):.*/\1/p' | grep -v '^all$'); do
-        step "fuzz-$t" cmake --build --preset fuzz --target "fuzz-$t"
+    # libFuzzer runs on one core: the targets run JOBS at a time.
+    batch=()
+    for run in build/fuzz/fuzz-runs/*.sh; do
+        t=$(basename "$run" .sh)
+        batch+=("fuzz-$t:sh $run")
+        if [ "${#batch[@]}" -ge "$JOBS" ]; then
+            steps_side_by_side "${batch[@]}"
+            batch=()
+        fi
     done
+    [ "${#batch[@]}" = 0 ] || steps_side_by_side "${batch[@]}"
 fi
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
