@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "tessellate/engine_api.h"
+#include "engine/engine_api.h"
 
 #if defined(_WIN32)
 #define ENGINE_CONTROL

@@ -1,6 +1,6 @@
 // Linked only in the Windows build: proves the import library resolves the
 // engine's names so a DLL imports them from Glintor2.dll.
-#include "tessellate/engine_api.h"
+#include "engine/engine_api.h"
 
 namespace {
 int ENGINE_CALL ignorePolygon(int, const double*, int, void*) {

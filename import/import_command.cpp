@@ -6,12 +6,12 @@
 
 #include "import/import_context.h"
 #include "import/threeds_import.h"
+#include "mesh/pending_mesh.h"
 #include "objreader/obj_reader.h"
 #include "plugin/exports.h"
 #include "plugin/host_object_record.h"
 #include "plugin/host_services.h"
 #include "plugin/interface_records.h"
-#include "tessoid/pending_mesh.h"
 
 namespace tessoid {
 

@@ -73,6 +73,7 @@ steps_side_by_side() {
 
 step deps ./scripts/install-deps.sh || { echo "0 passed, 1 failed"; exit 1; }
 step format ./scripts/check-format.sh
+step layers bash -c "python3 scripts/check-layers.py --self-test && python3 scripts/check-layers.py"
 step build-linux32 bash -c "cmake --preset linux32 && cmake --build --preset linux32 -j $JOBS"
 step build-linux32-asan bash -c "cmake --preset linux32-asan && cmake --build --preset linux32-asan -j $JOBS"
 step build-win32 bash -c "cmake --preset win32 && cmake --build --preset win32 -j $JOBS"

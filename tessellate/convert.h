@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "engine/engine_api.h"
 #include "plugin/abi.h"
-#include "tessellate/engine_api.h"
 
 namespace tessoid {
 

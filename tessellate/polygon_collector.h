@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "tessellate/engine_api.h"
-#include "tessoid/mesh_types.h"
+#include "engine/engine_api.h"
+#include "mesh/mesh_types.h"
 
 namespace tessoid {
 

@@ -4,11 +4,11 @@
 #include <utility>
 #include <vector>
 
+#include "engine/engine_api.h"
+#include "mesh/pending_mesh.h"
 #include "plugin/host_services.h"
 #include "tessellate/convert.h"
-#include "tessellate/engine_api.h"
 #include "tessellate/polygon_collector.h"
-#include "tessoid/pending_mesh.h"
 
 namespace tessoid {
 

@@ -2,17 +2,29 @@
 // name, or the user's pick in the predefined-mesh dialog.
 #include "tessoid/creation.h"
 
+#include "mesh/pending_mesh.h"
 #include "plugin/host_services.h"
 #include "plugin/plugin_state.h"
-#include "tessellate/is_tessellable.h"
-#include "tessellate/tessellation.h"
-#include "tessoid/pending_mesh.h"
 #include "tessoid/solids.h"
 #include "tessoid/tessoid_object.h"
 
 namespace tessoid {
 
 namespace {
+
+CurrentObjectTessellation& currentObjectTessellation() {
+    static CurrentObjectTessellation given;
+    return given;
+}
+
+bool canTessellateCurrent() {
+    const CurrentObjectTessellation& t = currentObjectTessellation();
+    if (!t.isTessellable || !t.tessellateCurrent)
+        return false;
+    HostHandle current = 0;
+    return host::GetCurrentObject(&current) == RESULT_OK && current != 0 &&
+           t.isTessellable(current);
+}
 
 // The buttons do not own their pictures, and the library has no GDI import to free
 // them: each picture is loaded once per loaded module and shared by every dialog, so
@@ -36,13 +48,14 @@ void onDialogOpen(HWND dialog) {
     for (int i = 0; i < SOLID_COUNT; ++i)
         SendMessageA(GetDlgItem(dialog, FIRST_SOLID_BUTTON + i), BM_SETIMAGE, IMAGE_BITMAP,
                      reinterpret_cast<LPARAM>(solidPicture(i)));
-    HostHandle current = 0;
-    const bool haveCurrent = host::GetCurrentObject(&current) == RESULT_OK && current != 0;
-    EnableWindow(GetDlgItem(dialog, CURRENT_OBJECT_BUTTON),
-                 haveCurrent && IsTessellable(current) ? TRUE : FALSE);
+    EnableWindow(GetDlgItem(dialog, CURRENT_OBJECT_BUTTON), canTessellateCurrent() ? TRUE : FALSE);
 }
 
 } // namespace
+
+void GiveCurrentObjectTessellation(CurrentObjectTessellation given) {
+    currentObjectTessellation() = given;
+}
 
 INT_PTR CALLBACK SolidDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
@@ -87,7 +100,8 @@ int32_t TessoidObject::InitialiseNew() {
         FillPendingWithSolid(static_cast<int32_t>(choice));
         return 1;
     }
-    tessellateCurrentObject();
+    if (const auto tessellate = currentObjectTessellation().tessellateCurrent)
+        tessellate();
     SetSourceName("<None>");
     return 1;
 }

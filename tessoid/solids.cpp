@@ -3,7 +3,7 @@
 #include <cmath>
 #include <iterator>
 
-#include "tessoid/pending_mesh.h"
+#include "mesh/pending_mesh.h"
 
 namespace tessoid {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "tessoid/mesh_types.h"
+#include "mesh/mesh_types.h"
 
 namespace tessoid {
 

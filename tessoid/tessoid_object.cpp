@@ -6,10 +6,10 @@
 #include <cstring>
 #include <memory>
 
+#include "mesh/pending_mesh.h"
 #include "platform/win32.h"
 #include "plugin/host_object_record.h"
 #include "plugin/host_services.h"
-#include "tessoid/pending_mesh.h"
 
 namespace tessoid {
 

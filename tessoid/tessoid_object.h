@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tessoid/mesh_types.h"
+#include "mesh/mesh_types.h"
 #include "tessoid/object_base.h"
 
 namespace tessoid {

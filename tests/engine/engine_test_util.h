@@ -10,8 +10,8 @@
 #include <map>
 #include <vector>
 
+#include "engine/engine_api.h"
 #include "engine/engine_trace.h"
-#include "tessellate/engine_api.h"
 
 namespace enginetest {
 

@@ -20,8 +20,8 @@ std::string readFile(const std::string& path) {
 }
 
 TEST(EngineExports, HeaderDefAndLibraryAgree) {
-    std::string header = readFile(TESSOID_SOURCE_DIR "/tessellate/engine_api.h");
-    std::string def = readFile(TESSOID_SOURCE_DIR "/tessellate/Glintor2.def");
+    std::string header = readFile(TESSOID_SOURCE_DIR "/engine/engine_api.h");
+    std::string def = readFile(TESSOID_SOURCE_DIR "/engine/Glintor2.def");
     ASSERT_FALSE(header.empty());
     ASSERT_FALSE(def.empty());
 

@@ -6,9 +6,9 @@
 #include <cmath>
 
 #include "fake_host.h"
+#include "mesh/pending_mesh.h"
 #include "tessellate/polygon_collector.h"
 #include "tessellate/tessellation.h"
-#include "tessoid/pending_mesh.h"
 #include "trace_util.h"
 
 using namespace faketest;

@@ -9,8 +9,8 @@
 
 #include "platform/standin_control.h"
 
+#include "mesh/pending_mesh.h"
 #include "support.h"
-#include "tessoid/pending_mesh.h"
 #include "tessoid/solids.h"
 
 using namespace testhost;

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "mesh/pending_mesh.h"
 #include "support.h"
-#include "tessoid/pending_mesh.h"
 #include "tessoid/solids.h"
 
 using namespace testhost;

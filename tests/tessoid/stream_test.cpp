@@ -4,8 +4,8 @@
 
 #include <cstring>
 
+#include "mesh/pending_mesh.h"
 #include "support.h"
-#include "tessoid/pending_mesh.h"
 #include "tessoid/solids.h"
 
 using namespace testhost;

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
-#include "tessoid/pending_mesh.h"
+#include "mesh/pending_mesh.h"
 
 namespace testhost {
 

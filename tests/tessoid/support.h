@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "mesh/mesh_types.h"
 #include "plugin/exports.h"
 #include "plugin/host_object_record.h"
 #include "plugin/interface_records.h"
-#include "tessoid/mesh_types.h"
 #include "tessoid/tessoid_object.h"
 
 namespace testhost {

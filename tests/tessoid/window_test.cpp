@@ -2,13 +2,15 @@
 // stand-in's windows with the library's own compiled resources.
 #include <gtest/gtest.h>
 
+#include "mesh/pending_mesh.h"
 #include "platform/standin_control.h"
 #include "plugin/plugin_state.h"
 #include "plugin/shape_records.h"
 #include "resources/embedded_resources.h"
 #include "support.h"
+#include "tessellate/is_tessellable.h"
+#include "tessellate/tessellation.h"
 #include "tessoid/creation.h"
-#include "tessoid/pending_mesh.h"
 #include "tessoid/property_page.h"
 
 using namespace testhost;
@@ -24,6 +26,7 @@ class LibraryEnvironment : public ::testing::Environment {
         HMODULE module = Win32StandIn_RegisterModule("Tessoid", bytes, size);
         ASSERT_NE(module, nullptr);
         LibraryAttach(module);
+        GiveCurrentObjectTessellation({IsTessellable, tessellateCurrentObject});
     }
     void TearDown() override {
         HMODULE module = State().module;
@@ -147,6 +150,30 @@ TEST_F(Windows, CurrentObjectButtonFollowsTessellability) {
     Sighting withBox;
     ObjectPtr o = createThroughDialog(host, CURRENT_OBJECT_BUTTON, &withBox);
     EXPECT_TRUE(withBox.currentEnabled);
+    ASSERT_NE(o, nullptr);
+    EXPECT_STREQ(Mesh(o).sourceName, "<None>");
+}
+
+// The dialog reaches tessellation only through what the module gives it: without it the
+// button stays disabled even over a box, and nothing else changes.
+TEST_F(Windows, CurrentObjectButtonNeedsTheTessellationItIsGiven) {
+    FakeObject box;
+    box.kind = KIND_BOX;
+    host.setCurrent(host.add(box));
+    int tessellations = 0;
+    static int* counter = nullptr;
+    counter = &tessellations;
+    GiveCurrentObjectTessellation({});
+    Sighting withNothing;
+    createThroughDialog(host, IDCANCEL, &withNothing);
+    EXPECT_FALSE(withNothing.currentEnabled);
+
+    GiveCurrentObjectTessellation({IsTessellable, [] { ++*counter; }});
+    Sighting withCounter;
+    ObjectPtr o = createThroughDialog(host, CURRENT_OBJECT_BUTTON, &withCounter);
+    GiveCurrentObjectTessellation({IsTessellable, tessellateCurrentObject});
+    EXPECT_TRUE(withCounter.currentEnabled);
+    EXPECT_EQ(tessellations, 1);
     ASSERT_NE(o, nullptr);
     EXPECT_STREQ(Mesh(o).sourceName, "<None>");
 }

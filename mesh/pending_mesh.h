@@ -22,7 +22,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tessoid/mesh_types.h"
+#include "mesh/mesh_types.h"
 
 namespace tessoid {
 

@@ -1,6 +1,6 @@
 # The plug-in module: every subsystem's objects in one library. Included by the
 # root CMakeLists.txt once all folders are known.
-set(TESSOID_PARTS tessoid_plugin tessoid_object tessoid_import tessoid_tessellate)
+set(TESSOID_PARTS tessoid_plugin tessoid_mesh tessoid_object tessoid_import tessoid_tessellate)
 set(TESSOID_LIBS tds_extract tds_chunk objreader)
 
 add_library(tessoid_core STATIC)
@@ -29,7 +29,7 @@ if(TESSOID_FUZZ)
   return()
 endif()
 
-add_library(Tessoid SHARED ${PROJECT_SOURCE_DIR}/plugin/library_main.cpp)
+add_library(Tessoid SHARED ${PROJECT_SOURCE_DIR}/module/library_main.cpp)
 target_link_libraries(Tessoid PRIVATE
   "$<LINK_LIBRARY:WHOLE_ARCHIVE,tessoid_core>" win32)
 set_target_properties(Tessoid PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)

@@ -1,4 +1,4 @@
-#include "tessoid/pending_mesh.h"
+#include "mesh/pending_mesh.h"
 
 namespace tessoid {
 
