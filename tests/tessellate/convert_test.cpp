@@ -7,11 +7,10 @@
 #include "fake_host.h"
 #include "platform/standin_control.h"
 #include "tessellate/convert.h"
-#include "tessellate/is_tessellable.h"
 #include "tessoid/tessoid_object.h"
 #include "trace_util.h"
 
-using namespace faketest;
+using namespace testhost;
 using namespace tessoid;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -450,40 +449,6 @@ TEST_F(ConvertTest, MeshObjectsOfThisPluginBecomeTriangleBags) {
     FakeObject& empty = host.add(29, "Empty");
     empty.set<void*>(OFFSET_PLUGIN_TYPE_RECORD, &ours);
     EXPECT_EQ(convert(empty), 0u);
-}
-
-// ---- IsTessellable -------------------------------------------------------------------
-
-TEST_F(ConvertTest, TessellableFollowsGroupsReferencesAndPluginTypes) {
-    EXPECT_FALSE(IsTessellable(0));
-    EXPECT_FALSE(IsTessellable(groupOf(12, {9, 9}).handle));
-    EXPECT_TRUE(IsTessellable(groupOf(12, {9, 2}).handle));
-    EXPECT_FALSE(IsTessellable(groupOf(1, {}).handle));
-    for (int32_t kind : {5, 9, 10, 11, 14, 15, 19, 20, 24, 0, 30})
-        EXPECT_FALSE(IsTessellable(host.add(kind, "K").handle)) << kind;
-    for (int32_t kind : {2, 3, 4, 6, 13, 21, 23, 26, 28})
-        EXPECT_TRUE(IsTessellable(host.add(kind, "K").handle)) << kind;
-
-    FakeObject& camera = host.add(5, "Camera");
-    FakeObject& toCamera = host.add(25, "Ref");
-    toCamera.set<HostHandle>(OFFSET_REFERRED_HANDLE, camera.handle);
-    EXPECT_FALSE(IsTessellable(toCamera.handle));
-    FakeObject& toGroup = host.add(25, "Ref");
-    toGroup.set<HostHandle>(OFFSET_REFERRED_HANDLE, groupOf(1, {3}).handle);
-    EXPECT_TRUE(IsTessellable(toGroup.handle));
-    FakeObject& loop = host.add(25, "Loop");
-    loop.set<HostHandle>(OFFSET_REFERRED_HANDLE, loop.handle);
-    EXPECT_FALSE(IsTessellable(loop.handle));
-
-    InterfaceHeader foreign{300, 112, {1, 2, 3, 4, 5, 6, 7, 8}};
-    InterfaceHeader ours{300, 112, {}};
-    std::memcpy(ours.identifier, OBJECT_TYPE_INTERFACE_ID, 8);
-    FakeObject& theirs = host.add(29, "Theirs");
-    theirs.set<void*>(OFFSET_PLUGIN_TYPE_RECORD, &foreign);
-    EXPECT_FALSE(IsTessellable(theirs.handle));
-    FakeObject& mine = host.add(29, "Mine");
-    mine.set<void*>(OFFSET_PLUGIN_TYPE_RECORD, &ours);
-    EXPECT_TRUE(IsTessellable(mine.handle));
 }
 
 } // namespace

@@ -11,7 +11,7 @@
 #include "tessellate/tessellation.h"
 #include "trace_util.h"
 
-using namespace faketest;
+using namespace testhost;
 using namespace tessoid;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;

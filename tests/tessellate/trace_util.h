@@ -7,7 +7,7 @@
 
 #include "engine/engine_trace.h"
 
-namespace faketest {
+namespace testhost {
 
 struct TraceCall {
     std::string name;
@@ -77,4 +77,4 @@ inline std::string lastCsgExpression() {
     return last.empty() ? "" : expr[last];
 }
 
-} // namespace faketest
+} // namespace testhost

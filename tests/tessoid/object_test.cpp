@@ -17,14 +17,14 @@ using namespace testhost;
 
 namespace {
 
-ObjectPtr makeSolid(Host& host, int32_t index) {
+ObjectPtr makeSolid(FakeHost& host, int32_t index) {
     EXPECT_TRUE(FillPendingWithSolid(index));
     Pending().sourceName = SolidAt(index)->name;
     return host.create();
 }
 
 // Two triangles sharing the edge (1, 2), with normals and uvs per vertex.
-ObjectPtr makeQuad(Host& host, bool withExtras) {
+ObjectPtr makeQuad(FakeHost& host, bool withExtras) {
     std::vector<Float3> v = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
     std::vector<Float3> n = {{0, 0, 1}, {0, 0.5f, 1}, {0, 0, -1}, {1, 0, 0}};
     std::vector<Float3> uv = {{0, 0, 9}, {1, 0, 9}, {0, 1, 9}, {1, 1, 9}};
@@ -36,7 +36,7 @@ ObjectPtr makeQuad(Host& host, bool withExtras) {
 } // namespace
 
 TEST(MeshObject, SolidsHaveTheirCountsAndAClosedEdgeSet) {
-    Host host;
+    FakeHost host;
     const int32_t expectedEdges[] = {6, 18, 12, 54, 30};
     for (int32_t i = 0; i < SOLID_COUNT; ++i) {
         SCOPED_TRACE(SolidAt(i)->name);
@@ -83,7 +83,7 @@ TEST(MeshObject, TetrahedronIsRegularWithEdgeLengthTwoRootTwo) {
 }
 
 TEST(MeshObject, EdgeSetOfSeparateAndDegenerateTriangles) {
-    Host host;
+    FakeHost host;
     FillPending({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {2, 2, 2}, {3, 3, 3}, {4, 4, 4}},
                 {{5, 4, 3}, {0, 1, 2}});
     TessoidObject& separate = Mesh(host.createForFilling());
@@ -122,7 +122,7 @@ TEST(MeshObject, EdgeSetEqualsTheSortedUniqueEdgesOfAnyFaces) {
 }
 
 TEST(MeshObject, PendingSourceNameSkipsTheDialogAndLongPathsKeepTheirFileName) {
-    Host host;
+    FakeHost host;
     FillPending({{0, 0, 0}}, {});
     Pending().sourceName = "C:\\models\\parts\\gear.obj";
     TessoidObject& gear = Mesh(host.create()); // a dialog would be cancelled: no object
@@ -140,7 +140,7 @@ TEST(MeshObject, PendingSourceNameSkipsTheDialogAndLongPathsKeepTheirFileName) {
 }
 
 TEST(MeshObject, PendingArraysThatBreakTheInvariantAreDropped) {
-    Host host;
+    FakeHost host;
     // Index 7 is outside four vertices; normals short of one per vertex.
     FillPending({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 1}}, {{0, 1, 2}, {0, 7, 1}}, {{0, 0, 1}},
                 {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}});
@@ -153,7 +153,7 @@ TEST(MeshObject, PendingArraysThatBreakTheInvariantAreDropped) {
 }
 
 TEST(MeshObject, CopyTakesGeometryAngleAndInvertButNotNameOrFlags) {
-    Host host;
+    FakeHost host;
     ObjectPtr source = makeQuad(host, true);
     Mesh(source).smoothAngle = 42.5;
     Mesh(source).invert = 1;
@@ -181,7 +181,7 @@ TEST(MeshObject, CopyTakesGeometryAngleAndInvertButNotNameOrFlags) {
 }
 
 TEST(MeshObject, FlagsQueriesAndNullObjects) {
-    Host host;
+    FakeHost host;
     ObjectTypeInterface& type = host.type();
     ObjectPtr o = makeQuad(host, false);
     EXPECT_EQ(type.updateFlags(o, 0, 1), 1);
@@ -217,7 +217,7 @@ int32_t TESSOID_STDCALL hook2(ObjectPtr object, int32_t a, int32_t b) {
 } // namespace
 
 TEST(MeshObject, HostHooksCallTheTypeRecordSlotsOrAnswerEmpty) {
-    Host host;
+    FakeHost host;
     TessoidObject& mesh = Mesh(makeQuad(host, false));
     EXPECT_EQ(mesh.HostHookA(1), -6);
     EXPECT_EQ(mesh.HostHookB(2, 3), -6);
@@ -257,7 +257,7 @@ void TESSOID_STDCALL visitSegment(void* c, const double* six) {
 } // namespace
 
 TEST(MeshObject, EnumerationsWalkVerticesThenEdgesInStoredOrder) {
-    Host host;
+    FakeHost host;
     ObjectPtr o = makeQuad(host, false);
     Visits none;
     EXPECT_EQ(host.type().enumVerticesAndEdges(o, &none, visitVertex, nullptr), 0);
@@ -280,7 +280,7 @@ TEST(MeshObject, EnumerationsWalkVerticesThenEdgesInStoredOrder) {
 }
 
 TEST(MeshObject, BuildMeshWithoutVerticesCallsNothing) {
-    Host host;
+    FakeHost host;
     FillPending({}, {{0, 1, 2}});
     ObjectPtr o = host.createForFilling();
     Mesh(o).faces = {{0, 1, 2}}; // faces but no vertices, as a host could leave it
@@ -294,7 +294,7 @@ TEST(MeshObject, BuildMeshWithoutVerticesCallsNothing) {
 }
 
 TEST(MeshObject, BuildMeshEmitPathFillsOneRecordPerTriangleAndHonoursInvert) {
-    Host host;
+    FakeHost host;
     ObjectPtr o = makeQuad(host, true);
     Mesh(o).invert = 1;
     BuilderLog log;
@@ -327,7 +327,7 @@ TEST(MeshObject, BuildMeshEmitPathFillsOneRecordPerTriangleAndHonoursInvert) {
 }
 
 TEST(MeshObject, BuildMeshIndexedPathDeclaresArraysTrianglesAndEdges) {
-    Host host;
+    FakeHost host;
     ObjectPtr o = makeQuad(host, true);
     Mesh(o).invert = 1;
     BuilderLog log;
@@ -358,7 +358,7 @@ TEST(MeshObject, BuildMeshIndexedPathDeclaresArraysTrianglesAndEdges) {
 }
 
 TEST(MeshObject, ValueInfoAndValueChangedForTheSmoothingAngle) {
-    Host host;
+    FakeHost host;
     ObjectPtr o = makeQuad(host, false);
     EXPECT_EQ(host.type().valueChanged(o, 1003, 30.0), 0);
     ValueDescriptor d;

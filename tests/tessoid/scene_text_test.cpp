@@ -30,7 +30,8 @@ void expectGolden(const std::string& name, const std::string& text) {
     EXPECT_EQ(text, golden.str()) << "scene text differs from " << name;
 }
 
-std::string sceneText(Host& host, ObjectPtr object, const char* name, int32_t* result = nullptr) {
+std::string sceneText(FakeHost& host, ObjectPtr object, const char* name,
+                      int32_t* result = nullptr) {
     TextSink sink;
     const int32_t r = host.type().writeScene(object, sink.cookie(), name, AppendText);
     if (result)
@@ -38,14 +39,14 @@ std::string sceneText(Host& host, ObjectPtr object, const char* name, int32_t* r
     return sink.all();
 }
 
-ObjectPtr makeSolid(Host& host, int32_t index) {
+ObjectPtr makeSolid(FakeHost& host, int32_t index) {
     FillPendingWithSolid(index);
     Pending().sourceName = SolidAt(index)->name;
     return host.create();
 }
 
 // A small tessellation-like soup: two triangles with normals and uvs.
-ObjectPtr makeUvMesh(Host& host) {
+ObjectPtr makeUvMesh(FakeHost& host) {
     FillPending(
         {{0, 0, 0}, {1.5f, 0, 0}, {0, 2.25f, -1}, {1.5f, 0, 0}, {1.5f, 2.25f, 0}, {0, 2.25f, -1}},
         {{0, 1, 2}, {3, 4, 5}}, {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}},
@@ -56,7 +57,7 @@ ObjectPtr makeUvMesh(Host& host) {
 } // namespace
 
 TEST(SceneText, OneTriangleInTheDeclaringForm) {
-    Host host;
+    FakeHost host;
     FillPending({{1, 2, 3}, {-0.5f, 0.125f, 1e-5f}, {100, -200, 0.33333f}}, {{2, 0, 1}});
     ObjectPtr o = host.createForFilling();
     host.type().updateFlags(o, 0, 1);
@@ -73,7 +74,7 @@ TEST(SceneText, OneTriangleInTheDeclaringForm) {
 }
 
 TEST(SceneText, SolidsMatchTheirGoldenFiles) {
-    Host host;
+    FakeHost host;
     ObjectPtr cube = makeSolid(host, SOLID_CUBE);
     expectGolden("cube_plain.txt", sceneText(host, cube, "Tessoid1"));
     host.type().updateFlags(cube, 0, 1);
@@ -83,7 +84,7 @@ TEST(SceneText, SolidsMatchTheirGoldenFiles) {
 }
 
 TEST(SceneText, TextureCoordinatesMatchTheirGoldenFiles) {
-    Host host;
+    FakeHost host;
     ObjectPtr o = makeUvMesh(host);
     Mesh(o).invert = 1; // never changes the text
     expectGolden("uv_plain.txt", sceneText(host, o, "Soup"));
@@ -92,7 +93,7 @@ TEST(SceneText, TextureCoordinatesMatchTheirGoldenFiles) {
 }
 
 TEST(SceneText, ReferenceFormAfterDeclarationUntilTheHostClearsIt) {
-    Host host;
+    FakeHost host;
     ObjectPtr o = makeSolid(host, SOLID_TETRAHEDRON);
     TextSink marker;
     EXPECT_EQ(host.type().markDeclared(o, marker.cookie(), AppendText), 0);
@@ -111,7 +112,7 @@ TEST(SceneText, ReferenceFormAfterDeclarationUntilTheHostClearsIt) {
 }
 
 TEST(SceneText, NamesTooLongForTheBufferAreCutKeepingTheFixedText) {
-    Host host;
+    FakeHost host;
     ObjectPtr o = makeSolid(host, SOLID_TETRAHEDRON);
     const std::string name(5000, 'N');
     host.type().updateFlags(o, 0, 1);

@@ -12,7 +12,7 @@ using namespace testhost;
 
 namespace {
 
-ObjectPtr makeCube(Host& host) {
+ObjectPtr makeCube(FakeHost& host) {
     FillPendingWithSolid(SOLID_CUBE);
     Pending().sourceName = "Cube";
     return host.create();
@@ -27,7 +27,7 @@ template <typename T> T at(const std::vector<uint8_t>& bytes, size_t offset) {
 void TESSOID_STDCALL ignoreSegment(void*, const double*) {}
 
 // Everything that walks the arrays, run so ASan sees any stray index.
-void exercise(Host& host, ObjectPtr object) {
+void exercise(FakeHost& host, ObjectPtr object) {
     const TessoidObject& m = Mesh(object);
     for (const IndexTriple& f : m.faces)
         for (int32_t i : {f.a, f.b, f.c})
@@ -50,7 +50,7 @@ void exercise(Host& host, ObjectPtr object) {
 } // namespace
 
 TEST(MeshStream, CubeIs673BytesLaidOutInOrder) {
-    Host host;
+    FakeHost host;
     ObjectPtr cube = makeCube(host);
     Mesh(cube).smoothAngle = 12.5;
     Mesh(cube).invert = 1;
@@ -74,7 +74,7 @@ TEST(MeshStream, CubeIs673BytesLaidOutInOrder) {
 }
 
 TEST(MeshStream, RoundTripKeepsEverythingAndMeasuringWritesNothing) {
-    Host host;
+    FakeHost host;
     std::vector<Float3> v = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     FillPending(v, {{0, 1, 2}}, {{0, 0, 1}, {0, 0, 1}, {0, 0.25f, 1}},
                 {{0, 0, 0}, {1, 0, 0.5f}, {0, 1, 0}});
@@ -107,7 +107,7 @@ TEST(MeshStream, RoundTripKeepsEverythingAndMeasuringWritesNothing) {
 }
 
 TEST(MeshStream, EmptyObjectSavesZeroCountsAndLoadsEmpty) {
-    Host host;
+    FakeHost host;
     ObjectPtr empty = host.createForFilling();
     const std::vector<uint8_t> bytes = SaveObject(host, empty);
     ASSERT_EQ(bytes.size(), 289u);
@@ -117,7 +117,7 @@ TEST(MeshStream, EmptyObjectSavesZeroCountsAndLoadsEmpty) {
 }
 
 TEST(MeshStream, Version3HasFloatsAndNoInvertVersion2HasDoubles) {
-    Host host;
+    FakeHost host;
     StreamWriter v3;
     v3.put<uint8_t>(3).name("old.obj").put<int32_t>(3);
     for (float f : {0.f, 0.f, 0.f, 2.f, 0.f, 0.f, 0.f, 2.f, 0.f})
@@ -164,7 +164,7 @@ TEST(MeshStream, Version3HasFloatsAndNoInvertVersion2HasDoubles) {
 }
 
 TEST(MeshStream, EveryTruncationOfACubeLoadsToAValidObject) {
-    Host host;
+    FakeHost host;
     const std::vector<uint8_t> bytes = SaveObject(host, makeCube(host));
     for (size_t n = 0; n < bytes.size(); ++n) {
         SCOPED_TRACE(n);
@@ -185,7 +185,7 @@ TEST(MeshStream, EveryTruncationOfACubeLoadsToAValidObject) {
 }
 
 TEST(MeshStream, LyingCountsAndIndicesLeaveNoUntrustedGeometry) {
-    Host host;
+    FakeHost host;
     const std::vector<uint8_t> cube = SaveObject(host, makeCube(host));
     auto patched = [&](size_t offset, int32_t value) {
         std::vector<uint8_t> b = cube;
@@ -245,7 +245,7 @@ TEST(MeshStream, LyingCountsAndIndicesLeaveNoUntrustedGeometry) {
 }
 
 TEST(MeshStream, ByteLimitBoundsWhatALoadMayAllocate) {
-    Host host;
+    FakeHost host;
     const uint32_t saved = LoadByteLimit();
     const std::vector<uint8_t> cube = SaveObject(host, makeCube(host));
     // 8 vertices and 12 faces fit in 240 bytes; the 18 edges (144 more) do not.

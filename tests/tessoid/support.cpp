@@ -8,119 +8,8 @@
 namespace testhost {
 
 namespace {
-Host* activeHost = nullptr;
 BuilderLog* activeLog = nullptr; // the per-triangle index functions get no context
 } // namespace
-
-Host::Host() {
-    services_.header.size = sizeof(services_);
-    services_.header.version = 200;
-    services_.getCurrentObject = getCurrentObject;
-    services_.getObjectInfo = getObjectInfo;
-    services_.openChildList = openChildList;
-    services_.getChild = getChild;
-    services_.closeChildList = closeChildList;
-    EXPECT_EQ(GetInterfaceFunctions(0, &services_), 0);
-    type_.header.size = sizeof(type_);
-    type_.header.version = 100;
-    EXPECT_EQ(GetInterfaceFunctions(3, &type_), 0);
-    activeHost = this;
-    Pending().Clear();
-}
-
-Host::~Host() {
-    for (ObjectPtr object : live_)
-        type_.destroy(object);
-    Pending().Clear();
-    activeHost = nullptr;
-}
-
-HostHandle Host::add(FakeObject object) {
-    scene_[next_] = object;
-    return next_++;
-}
-
-HostHandle Host::addCurrentMesh(ObjectPtr object) {
-    FakeObject o;
-    o.kind = KIND_PLUGIN_OBJECT;
-    o.pluginObject = object;
-    o.typeRecord = &type_;
-    const HostHandle handle = add(o);
-    current_ = handle;
-    return handle;
-}
-
-ObjectPtr Host::create() {
-    ObjectPtr object = type_.create(&type_);
-    if (object) {
-        type_.takePendingMesh(object);
-        live_.push_back(object);
-    }
-    return object;
-}
-
-ObjectPtr Host::createForFilling() {
-    const uint32_t saved = type_.typeFlags;
-    type_.typeFlags |= TYPE_FLAG_NO_DIALOG;
-    ObjectPtr object = create();
-    type_.typeFlags = saved;
-    return object;
-}
-
-void Host::destroy(ObjectPtr object) {
-    std::erase(live_, object);
-    type_.destroy(object);
-}
-
-int32_t TESSOID_STDCALL Host::getCurrentObject(HostHandle* out) {
-    *out = activeHost->current_;
-    return 0;
-}
-
-int32_t TESSOID_STDCALL Host::getObjectInfo(HostHandle handle, HostObjectRecord* record) {
-    // A real host checks the record it is given before filling it.
-    if (record->base.size != BASE_RECORD_SIZE || record->base.version != BASE_RECORD_VERSION ||
-        record->base.extension1 != &record->extension1)
-        return -1;
-    auto it = activeHost->scene_.find(handle);
-    if (it == activeHost->scene_.end())
-        return -1;
-    const FakeObject& o = it->second;
-    record->base.kind = o.kind;
-    if (o.kind == KIND_PLUGIN_OBJECT) {
-        WriteRecordField(*record, OFFSET_PLUGIN_OBJECT, o.pluginObject);
-        WriteRecordField(*record, OFFSET_PLUGIN_TYPE_RECORD, o.typeRecord);
-    } else if (o.kind == KIND_REFERENCE) {
-        WriteRecordField(*record, OFFSET_REFERRED_HANDLE, o.referred);
-    }
-    return 0;
-}
-
-int32_t TESSOID_STDCALL Host::openChildList(HostHandle handle, uint32_t* outList) {
-    auto it = activeHost->scene_.find(handle);
-    if (it == activeHost->scene_.end())
-        return -1;
-    ++activeHost->openLists;
-    *outList = handle;
-    return 0;
-}
-
-int32_t TESSOID_STDCALL Host::getChild(uint32_t list, int32_t index, HostHandle* out) {
-    const auto& children = activeHost->scene_[list].children;
-    if (index < 0 || static_cast<size_t>(index) >= children.size())
-        return RESULT_NO_MORE;
-    *out = children[static_cast<size_t>(index)];
-    return 0;
-}
-
-int32_t TESSOID_STDCALL Host::closeChildList(uint32_t) {
-    --activeHost->openLists;
-    return 0;
-}
-
-TessoidObject& Mesh(ObjectPtr object) {
-    return *static_cast<TessoidObject*>(static_cast<ObjectBase*>(object));
-}
 
 // ---- streams ------------------------------------------------------------------
 
@@ -142,13 +31,13 @@ int32_t TESSOID_STDCALL ReadFromStream(int32_t cookie, void* buffer, int32_t cou
     return static_cast<int32_t>(n);
 }
 
-std::vector<uint8_t> SaveObject(Host& host, ObjectPtr object) {
+std::vector<uint8_t> SaveObject(FakeHost& host, ObjectPtr object) {
     ByteStream stream;
     host.type().save(object, WriteToStream, stream.cookie());
     return stream.bytes;
 }
 
-ObjectPtr LoadObject(Host& host, const std::vector<uint8_t>& bytes) {
+ObjectPtr LoadObject(FakeHost& host, const std::vector<uint8_t>& bytes) {
     ObjectPtr object = host.createForFilling();
     ByteStream stream;
     stream.bytes = bytes;

@@ -1,13 +1,12 @@
-// A small host for the mesh object type: the records it hands the plug-in, a
-// scene of fake objects behind the services the type calls, byte-vector
-// streams, a text sink and a recording builder.
+// What the mesh object type's tests share beside the fake host: byte-vector streams, a
+// text sink and a recording builder.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "fake_host.h"
 #include "mesh/mesh_types.h"
 #include "plugin/exports.h"
 #include "plugin/host_object_record.h"
@@ -17,58 +16,6 @@
 namespace testhost {
 
 using namespace tessoid;
-
-struct FakeObject {
-    int32_t kind = 0;
-    void* pluginObject = nullptr;     // kind 29
-    const void* typeRecord = nullptr; // kind 29
-    HostHandle referred = 0;          // kind 25
-    std::vector<HostHandle> children; // kinds 1 and 12
-};
-
-// Registers records 0 and 3 through the real export and serves the scene.
-class Host {
-  public:
-    Host();
-    ~Host();
-    Host(const Host&) = delete;
-    Host& operator=(const Host&) = delete;
-
-    ObjectTypeInterface& type() { return type_; }
-    HostInterface& services() { return services_; }
-
-    // Scene objects the services answer for.
-    HostHandle add(FakeObject object);
-    FakeObject& at(HostHandle handle) { return scene_[handle]; }
-    void setCurrent(HostHandle handle) { current_ = handle; }
-    // Adds a kind-29 object for `object` and makes it current.
-    HostHandle addCurrentMesh(ObjectPtr object);
-
-    // As the host's CreateObject for kind 29: Create, then TakePendingMesh.
-    ObjectPtr create();
-    // Create with type flag bit 28 set, as the host does before Load or Copy.
-    ObjectPtr createForFilling();
-    void destroy(ObjectPtr object);
-
-    int openLists = 0; // child lists opened and not closed
-
-  private:
-    static int32_t TESSOID_STDCALL getCurrentObject(HostHandle* out);
-    static int32_t TESSOID_STDCALL getObjectInfo(HostHandle handle, HostObjectRecord* record);
-    static int32_t TESSOID_STDCALL openChildList(HostHandle handle, uint32_t* outList);
-    static int32_t TESSOID_STDCALL getChild(uint32_t list, int32_t index, HostHandle* out);
-    static int32_t TESSOID_STDCALL closeChildList(uint32_t list);
-
-    HostInterface services_{};
-    ObjectTypeInterface type_{};
-    std::map<HostHandle, FakeObject> scene_;
-    HostHandle next_ = 100;
-    HostHandle current_ = 0;
-    std::vector<ObjectPtr> live_;
-};
-
-// The object behind a pointer the type handed out.
-TessoidObject& Mesh(ObjectPtr object);
 
 // ---- streams ------------------------------------------------------------------
 
@@ -82,8 +29,8 @@ int32_t TESSOID_STDCALL WriteToStream(int32_t cookie, void* buffer, int32_t coun
 // Copies what is left, up to `count`; a short read leaves the rest of the buffer alone.
 int32_t TESSOID_STDCALL ReadFromStream(int32_t cookie, void* buffer, int32_t count);
 
-std::vector<uint8_t> SaveObject(Host& host, ObjectPtr object);
-ObjectPtr LoadObject(Host& host, const std::vector<uint8_t>& bytes);
+std::vector<uint8_t> SaveObject(FakeHost& host, ObjectPtr object);
+ObjectPtr LoadObject(FakeHost& host, const std::vector<uint8_t>& bytes);
 
 // Little-endian stream pieces for hand-made streams.
 struct StreamWriter {

@@ -43,7 +43,7 @@ struct Sighting {
 };
 
 // Opens the dialog through Create, records what it shows, clicks `button`.
-ObjectPtr createThroughDialog(Host& host, int button, Sighting* seen = nullptr) {
+ObjectPtr createThroughDialog(FakeHost& host, int button, Sighting* seen = nullptr) {
     standin::SetDialogDriver([&](HWND dialog) {
         if (seen) {
             seen->caption = standin::WindowText(dialog);
@@ -72,7 +72,7 @@ class Windows : public ::testing::Test {
         standin::CreateHostWindow("Modeller");
     }
     void TearDown() override { standin::Reset(); }
-    Host host;
+    FakeHost host;
 };
 
 } // namespace
@@ -137,16 +137,12 @@ TEST_F(Windows, DialogOpenedTenThousandTimesLoadsItsPicturesOnce) {
 }
 
 TEST_F(Windows, CurrentObjectButtonFollowsTessellability) {
-    FakeObject camera;
-    camera.kind = KIND_CAMERA;
-    host.setCurrent(host.add(camera));
+    host.current = host.add(KIND_CAMERA).handle;
     Sighting withCamera;
     createThroughDialog(host, IDCANCEL, &withCamera);
     EXPECT_FALSE(withCamera.currentEnabled);
 
-    FakeObject box;
-    box.kind = KIND_BOX;
-    host.setCurrent(host.add(box));
+    host.current = host.add(KIND_BOX).handle;
     Sighting withBox;
     ObjectPtr o = createThroughDialog(host, CURRENT_OBJECT_BUTTON, &withBox);
     EXPECT_TRUE(withBox.currentEnabled);
@@ -157,9 +153,7 @@ TEST_F(Windows, CurrentObjectButtonFollowsTessellability) {
 // The dialog reaches tessellation only through what the module gives it: without it the
 // button stays disabled even over a box, and nothing else changes.
 TEST_F(Windows, CurrentObjectButtonNeedsTheTessellationItIsGiven) {
-    FakeObject box;
-    box.kind = KIND_BOX;
-    host.setCurrent(host.add(box));
+    host.current = host.add(KIND_BOX).handle;
     int tessellations = 0;
     static int* counter = nullptr;
     counter = &tessellations;
@@ -180,7 +174,7 @@ TEST_F(Windows, CurrentObjectButtonNeedsTheTessellationItIsGiven) {
 
 namespace {
 
-HWND openPage(Host& host) {
+HWND openPage(FakeHost& host) {
     void* page = host.type().getPropertyPage();
     EXPECT_NE(page, nullptr);
     HWND panel = standin::CreateHostWindow("Properties");
@@ -238,9 +232,7 @@ TEST_F(Windows, PageShowsFileNamesNoneAndNoObject) {
     EXPECT_EQ(text(page, 1002), "1");
 
     // Not one of ours: the name box says so and the counts stay.
-    FakeObject light;
-    light.kind = KIND_LIGHT;
-    host.setCurrent(host.add(light));
+    host.current = host.add(KIND_LIGHT).handle;
     standin::Send(page, WM_PAINT, 0, 0);
     EXPECT_EQ(text(page, 1000), "<No Object>");
     EXPECT_EQ(text(page, 1001), "3");
@@ -248,9 +240,7 @@ TEST_F(Windows, PageShowsFileNamesNoneAndNoObject) {
     EXPECT_TRUE(standin::ClickControl(page, 5001));
     EXPECT_EQ(Mesh(gear).invert, 0);
 
-    FakeObject shape;
-    shape.kind = KIND_BOX;
-    host.setCurrent(host.add(shape));
+    host.current = host.add(KIND_BOX).handle;
     ObjectPtr fromCurrent = createThroughDialog(host, CURRENT_OBJECT_BUTTON);
     host.addCurrentMesh(fromCurrent);
     standin::Send(page, WM_PAINT, 0, 0);

@@ -3,12 +3,13 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "mesh/pending_mesh.h"
 #include "plugin/exports.h"
 #include "plugin/plugin_state.h"
 
 using namespace tessoid;
 
-namespace faketest {
+namespace testhost {
 
 FakeHost* FakeHost::active = nullptr;
 
@@ -114,12 +115,17 @@ FakeHost::FakeHost() {
     files_ = newRecord<FileTypeInterface>(sizeof(FileTypeInterface), 100);
     files_->defaultDialogValue = 7;
     files_->getFileName = slotGetFileName;
+    type_ = newRecord<ObjectTypeInterface>(sizeof(ObjectTypeInterface), 100);
     if (GetInterfaceFunctions(0, services_.get()) != 0 ||
-        GetInterfaceFunctions(1, files_.get()) != 0)
+        GetInterfaceFunctions(1, files_.get()) != 0 || GetInterfaceFunctions(3, type_.get()) != 0)
         throw std::runtime_error("the plug-in refused the fake host's records");
+    Pending().Clear();
 }
 
 FakeHost::~FakeHost() {
+    for (ObjectPtr object : live_)
+        type_->destroy(object);
+    Pending().Clear();
     State().hostInterface = nullptr;
     State().fileTypeInterface = nullptr;
     active = nullptr;
@@ -138,6 +144,44 @@ FakeObject& FakeHost::add(int32_t kind, const std::string& name) {
     FakeObject& ref = *object;
     objects_[ref.handle] = std::move(object);
     return ref;
+}
+
+FakeObject& FakeHost::addReference(HostHandle target) {
+    return add(KIND_REFERENCE, "Reference").set<HostHandle>(OFFSET_REFERRED_HANDLE, target);
+}
+
+FakeObject& FakeHost::addCurrentMesh(ObjectPtr object) {
+    FakeObject& o = add(KIND_PLUGIN_OBJECT, "Mesh");
+    o.set<void*>(OFFSET_PLUGIN_OBJECT, object);
+    o.set<void*>(OFFSET_PLUGIN_TYPE_RECORD, type_.get());
+    current = o.handle;
+    return o;
+}
+
+ObjectPtr FakeHost::create() {
+    ObjectPtr object = type_->create(type_.get());
+    if (object) {
+        type_->takePendingMesh(object);
+        live_.push_back(object);
+    }
+    return object;
+}
+
+ObjectPtr FakeHost::createForFilling() {
+    const uint32_t saved = type_->typeFlags;
+    type_->typeFlags |= TYPE_FLAG_NO_DIALOG;
+    ObjectPtr object = create();
+    type_->typeFlags = saved;
+    return object;
+}
+
+void FakeHost::destroy(ObjectPtr object) {
+    std::erase(live_, object);
+    type_->destroy(object);
+}
+
+TessoidObject& Mesh(ObjectPtr object) {
+    return *static_cast<TessoidObject*>(static_cast<ObjectBase*>(object));
 }
 
 void FakeHost::wireGetters(FakeObject& o) {
@@ -170,8 +214,11 @@ void FakeHost::wireGetters(FakeObject& o) {
 }
 
 int32_t FakeHost::getObjectInfo(HostHandle handle, HostObjectRecord* record) {
+    // A real host checks the record it is given before filling it.
     auto it = objects_.find(handle);
-    if (it == objects_.end() || !record || record->base.size != 260)
+    if (it == objects_.end() || !record || record->base.size != BASE_RECORD_SIZE ||
+        record->base.version != BASE_RECORD_VERSION ||
+        record->base.extension1 != &record->extension1)
         return 1;
     const HostObjectRecord& source = *it->second->record;
     record->base.kind = source.base.kind;
@@ -228,4 +275,4 @@ int32_t FakeHost::getMeshAccess(HostHandle handle, MeshAccessTable* table) {
     return 0;
 }
 
-} // namespace faketest
+} // namespace testhost

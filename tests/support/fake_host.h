@@ -1,6 +1,8 @@
-// A small in-process host for the tessellation's unit tests: objects with
-// records, children, transforms and getter data, served through a real record 0
-// and record 1 handed to the plug-in code by GetInterfaceFunctions.
+// The unit tests' one in-process host: objects with records, children, transforms and
+// getter data, served through a real record 0 and record 1 handed to the plug-in code by
+// GetInterfaceFunctions; and the mesh object type's record 3, through which it creates,
+// fills and destroys mesh objects as the host does. The end-to-end tests use the
+// reference host instead (host/plugin_host.h).
 #pragma once
 
 #include <array>
@@ -13,10 +15,12 @@
 #include "plugin/host_object_record.h"
 #include "plugin/interface_records.h"
 #include "plugin/shape_records.h"
+#include "tessoid/tessoid_object.h"
 
-namespace faketest {
+namespace testhost {
 
 using tessoid::HostHandle;
+using tessoid::ObjectPtr;
 
 struct FakeObject {
     HostHandle handle = 0;
@@ -49,13 +53,25 @@ class FakeHost {
     FakeHost& operator=(const FakeHost&) = delete;
 
     // A convertible object (bit 3 set), neutral transform, no children.
-    FakeObject& add(int32_t kind, const std::string& name);
+    FakeObject& add(int32_t kind, const std::string& name = "");
+    // A reference (kind 25) to `target`.
+    FakeObject& addReference(HostHandle target);
+    // A kind-29 object for `object` of this type, made current.
+    FakeObject& addCurrentMesh(ObjectPtr object);
     FakeObject& find(HostHandle handle) { return *objects_.at(handle); }
     void addChild(FakeObject& group, const FakeObject& child) {
         group.children.push_back(child.handle);
     }
     // Wires the getter slots of extension record 1 for the object's kind.
     void wireGetters(FakeObject& object);
+
+    // The mesh object type as the host sees it: record 3, and objects made through it.
+    tessoid::ObjectTypeInterface& type() { return *type_; }
+    // As the host's CreateObject for kind 29: Create, then TakePendingMesh.
+    ObjectPtr create();
+    // Create with the no-dialog type flag set, as the host does before Load or Copy.
+    ObjectPtr createForFilling();
+    void destroy(ObjectPtr object);
 
     HostHandle current = 0;
     int getterCalls = 0;
@@ -79,6 +95,11 @@ class FakeHost {
     HostHandle nextHandle_ = 100;
     std::unique_ptr<tessoid::HostInterface> services_;
     std::unique_ptr<tessoid::FileTypeInterface> files_;
+    std::unique_ptr<tessoid::ObjectTypeInterface> type_;
+    std::vector<ObjectPtr> live_; // made by create() and not destroyed
 };
 
-} // namespace faketest
+// The mesh object behind a pointer the type handed out.
+tessoid::TessoidObject& Mesh(ObjectPtr object);
+
+} // namespace testhost
