@@ -4,7 +4,9 @@
 # Templates such as `*.h.in` are not C++ until configured, and stay out.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-mapfile -t files < <(git ls-files '*.c' '*.cpp' '*.h')
+# Tracked and new files alike, as they stand in the work tree (a deleted one is gone).
+mapfile -t files < <(git ls-files --cached --others --exclude-standard '*.c' '*.cpp' '*.h' |
+    sort -u | while read -r f; do [ -f "$f" ] && echo "$f"; done)
 if [ "${1:-}" = --fix ]; then
     clang-format -i "${files[@]}"
     exit
