@@ -163,16 +163,6 @@ void watchDebugOutput() {
 
 } // namespace
 
-void DialogRobot::plan(std::vector<int> buttonIds) {
-    plan_ = std::move(buttonIds);
-    next_ = 0;
-}
-
-int DialogRobot::onDialog(DialogSighting sighting) {
-    sightings_.push_back(std::move(sighting));
-    return next_ < plan_.size() ? plan_[next_++] : IDCANCEL;
-}
-
 void DialogRobot::install() {
     RobotState& s = state();
     watchDebugOutput();

@@ -12,15 +12,11 @@ using namespace tessoid;
 
 bool ShowPropertyPage(PluginHost& host, HostHandle handle, bool setAngle, double angle,
                       std::ostream& out) {
-    SceneObject* object = BeginPropertyPage(host, handle, setAngle, angle, out);
+    void* page = nullptr;
+    SceneObject* object = BeginPropertyPage(host, handle, setAngle, angle, out, &page);
     if (!object)
         return false;
     ObjectTypeInterface& type = host.objectType();
-    void* page = type.getPropertyPage();
-    if (!page) {
-        host.fail("property page: GetPropertyPage gave no template");
-        return false;
-    }
     HWND panel = standin::CreateHostWindow("Properties");
     HWND window = standin::CreateWindowFromTemplate(
         nullptr, page, 0, panel, reinterpret_cast<WNDPROC>(type.pageWindowProc), 0);

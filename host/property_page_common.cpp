@@ -6,8 +6,10 @@ namespace host {
 
 using namespace tessoid;
 
-SceneObject* BeginPropertyPage(PluginHost& host, HostHandle handle, bool setAngle, double angle,
-                               std::ostream& out) {
+namespace {
+
+SceneObject* preparePage(PluginHost& host, HostHandle handle, bool setAngle, double angle,
+                         std::ostream& out) {
     ObjectTypeInterface& type = host.objectType();
     SceneObject* object = host.scene().find(handle);
     if (!object || !object->pluginObject || !type.getPropertyPage || !type.pageWindowProc ||
@@ -31,6 +33,22 @@ SceneObject* BeginPropertyPage(PluginHost& host, HostHandle handle, bool setAngl
         return nullptr;
     }
     type.valueChanged(object->pluginObject, SMOOTH_ANGLE_PROPERTY, angle);
+    return object;
+}
+
+} // namespace
+
+SceneObject* BeginPropertyPage(PluginHost& host, HostHandle handle, bool setAngle, double angle,
+                               std::ostream& out, void** page) {
+    *page = nullptr;
+    SceneObject* object = preparePage(host, handle, setAngle, angle, out);
+    if (!object)
+        return nullptr;
+    *page = host.objectType().getPropertyPage();
+    if (!*page) {
+        host.fail("property page: GetPropertyPage gave no template");
+        return nullptr;
+    }
     return object;
 }
 

@@ -11,10 +11,11 @@
 
 namespace host {
 
-// The object whose page is shown (made current), with the angle set when asked;
-// null after a reported failure.
+// The object whose page is shown (made current), with the angle set when asked, and in
+// *page the template the type gave (the caller releases it); null after a reported
+// failure, with nothing to release.
 SceneObject* BeginPropertyPage(PluginHost& host, HostHandle handle, bool setAngle, double angle,
-                               std::ostream& out);
+                               std::ostream& out, void** page);
 
 // Prints the page's controls, read through `text` and `ticked` (by control id), and
 // the angle from the descriptor.

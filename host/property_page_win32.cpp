@@ -151,15 +151,11 @@ INT_PTR CALLBACK noDialogProcedure(HWND, UINT, WPARAM, LPARAM) {
 
 bool ShowPropertyPage(PluginHost& host, HostHandle handle, bool setAngle, double angle,
                       std::ostream& out) {
-    SceneObject* object = BeginPropertyPage(host, handle, setAngle, angle, out);
+    void* page = nullptr;
+    SceneObject* object = BeginPropertyPage(host, handle, setAngle, angle, out, &page);
     if (!object)
         return false;
     ObjectTypeInterface& type = host.objectType();
-    void* page = type.getPropertyPage();
-    if (!page) {
-        host.fail("property page: GetPropertyPage gave no template");
-        return false;
-    }
     std::vector<uint8_t> copied;
     if (!TemplateCopier(static_cast<const uint8_t*>(page)).copyWithClass(PAGE_CLASS, copied)) {
         type.releasePropertyPage(page);
