@@ -1,5 +1,6 @@
 // The object's part of the ray tracer's scene text: a mesh block of triangle
 // entries, or a reference to a block declared earlier. The host closes the block.
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 
@@ -47,6 +48,7 @@ int32_t TessoidObject::WriteScene(const char* name) {
 
     char buffer[TEXT_BUFFER_SIZE];
     const bool hasUvs = uvCount() > 0;
+    assert(ArraysAreConsistent());
     for (const IndexTriple& f : faces) {
         const Float3& a = vertices[static_cast<size_t>(f.a)];
         const Float3& b = vertices[static_cast<size_t>(f.b)];

@@ -12,6 +12,7 @@
 // short read is not detected; it reads as the preset fill (zeros, or -1 for
 // edges) and a count of zero ends that array.
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
@@ -153,6 +154,7 @@ int32_t TessoidObject::Load() {
         invert = invert != 0;
     }
     dropUntrustedArrays();
+    assert(ArraysAreConsistent());
     return 0;
 }
 

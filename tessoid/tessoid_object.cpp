@@ -123,6 +123,19 @@ std::vector<EdgePair> BuildEdgeSet(const std::vector<IndexTriple>& faces) {
     return edges;
 }
 
+bool TessoidObject::ArraysAreConsistent() const {
+    const int32_t n = vertexCount();
+    auto inRange = [n](int32_t i) { return i >= 0 && i < n; };
+    return std::all_of(faces.begin(), faces.end(),
+                       [&](const IndexTriple& f) {
+                           return inRange(f.a) && inRange(f.b) && inRange(f.c);
+                       }) &&
+           std::all_of(edges.begin(), edges.end(),
+                       [&](const EdgePair& e) { return inRange(e.first) && inRange(e.second); }) &&
+           (normals.empty() || normals.size() >= vertices.size()) &&
+           (uvs.empty() || uvs.size() >= vertices.size());
+}
+
 void TessoidObject::dropUntrustedArrays() {
     const int32_t n = vertexCount();
     auto inRange = [n](int32_t i) { return i >= 0 && i < n; };
@@ -153,6 +166,7 @@ int32_t TessoidObject::TakePendingMesh() {
     dropUntrustedArrays();
     edges = BuildEdgeSet(faces);
     pending.Clear();
+    assert(ArraysAreConsistent());
     return 0;
 }
 
@@ -177,6 +191,7 @@ int32_t TessoidObject::EnumVerticesAndEdges(void* context, VertexFn vertexFn, Ed
 int32_t TessoidObject::EnumEdges(void* context, SegmentFn segmentFn) {
     if (!segmentFn)
         return 0;
+    assert(ArraysAreConsistent());
     for (const EdgePair& e : edges) {
         const Float3& p = vertices[static_cast<size_t>(e.first)];
         const Float3& q = vertices[static_cast<size_t>(e.second)];
@@ -206,6 +221,7 @@ std::unique_ptr<double[]> widenAll(const std::vector<Float3>& items) {
 int32_t TessoidObject::BuildMesh(int32_t, HostBuilder* builder) {
     if (!builder || faceCount() <= 0 || vertexCount() <= 0)
         return 0;
+    assert(ArraysAreConsistent());
     void* context = builder->context;
     if (builder->beginMesh)
         builder->beginMesh(context, faceCount(), 0);

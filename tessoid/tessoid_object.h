@@ -67,6 +67,11 @@ class TessoidObject final : public ObjectBase {
     int32_t invert = 0;          // hand triangles to the host as (a, c, b)
     std::vector<EdgePair> edges; // unique, ascending
 
+    // The class invariant every method that indexes the arrays relies on: faces and edges
+    // inside the vertices, normals and uvs empty or covering every vertex. Load,
+    // TakePendingMesh and CopyFrom keep it, so only our own bug breaks it (asserted).
+    bool ArraysAreConsistent() const;
+
   private:
     // Restores the class invariant after the arrays came from outside.
     void dropUntrustedArrays();

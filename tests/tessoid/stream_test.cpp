@@ -37,6 +37,7 @@ void exercise(FakeHost& host, ObjectPtr object) {
     ASSERT_TRUE(m.normals.empty() || m.normals.size() >= m.vertices.size());
     ASSERT_TRUE(m.uvs.empty() || m.uvs.size() >= m.vertices.size());
     ASSERT_EQ(m.sourceName[255], '\0');
+    ASSERT_TRUE(m.ArraysAreConsistent());
     BuilderLog a, b;
     HostBuilder emit = MakeBuilder(a, true);
     host.type().buildMesh(object, 0, &emit);
@@ -242,6 +243,29 @@ TEST(MeshStream, LyingCountsAndIndicesLeaveNoUntrustedGeometry) {
     std::vector<uint8_t> longName = cube;
     std::memset(longName.data() + 1, 'n', 256);
     EXPECT_EQ(std::strlen(Mesh(LoadObject(host, longName)).sourceName), 255u);
+}
+
+// The invariant the indexing methods assert: one index outside, or short normals or uvs,
+// break it.
+TEST(MeshStream, ConsistencyCheckSeesEachBrokenArray) {
+    FakeHost host;
+    TessoidObject& m = Mesh(makeCube(host));
+    ASSERT_TRUE(m.ArraysAreConsistent());
+    const int32_t faceCorner = m.faces[3].c;
+    m.faces[3].c = m.vertexCount();
+    EXPECT_FALSE(m.ArraysAreConsistent());
+    m.faces[3].c = faceCorner;
+    const EdgePair edge = m.edges.back();
+    m.edges.back().first = -1;
+    EXPECT_FALSE(m.ArraysAreConsistent());
+    m.edges.back() = edge;
+    m.normals.assign(size_t(m.vertexCount()) - 1, Float3{0, 0, 1});
+    EXPECT_FALSE(m.ArraysAreConsistent());
+    m.normals.clear();
+    m.uvs.assign(1, Float3{});
+    EXPECT_FALSE(m.ArraysAreConsistent());
+    m.uvs.clear();
+    EXPECT_TRUE(m.ArraysAreConsistent());
 }
 
 TEST(MeshStream, ByteLimitBoundsWhatALoadMayAllocate) {
