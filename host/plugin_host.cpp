@@ -16,9 +16,7 @@ namespace {
 PluginHost* activeHost = nullptr;
 
 constexpr int32_t HOST_DIALOG_VALUE = 7; // what the host stores at offset 272 of record 1
-constexpr int32_t SCRATCH_DIALOG_VALUE = 8;
 constexpr size_t PLUGIN_PATH_BUFFER = 512;
-constexpr int32_t SETTING_GROUP_UPDATES = 111;
 
 // ---- the stdcall slots of record 0 and 1 -----------------------------------
 

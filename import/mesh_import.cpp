@@ -17,10 +17,6 @@ namespace tessoid {
 
 namespace {
 
-constexpr int32_t HOST_STATE_MESHES_BEGIN = 2;
-constexpr int32_t HOST_STATE_MESHES_END = 5;
-constexpr int32_t SETTING_GROUP_UPDATES = 111;
-
 bool faceInRange(const tds::Face& f, uint32_t vertexCount) {
     return f.a < vertexCount && f.b < vertexCount && f.c < vertexCount;
 }

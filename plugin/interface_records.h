@@ -163,6 +163,12 @@ static_assert(offsetof(HostInterface, notify656) == 656);
 static_assert(offsetof(HostInterface, notify676) == 676);
 static_assert(offsetof(HostInterface, notify680) == 680);
 
+// Host states the import announces (SetHostState) around its meshes, and the host
+// setting it turns off while it adds them (Get/SetHostSetting).
+constexpr int32_t HOST_STATE_MESHES_BEGIN = 2;
+constexpr int32_t HOST_STATE_MESHES_END = 5;
+constexpr int32_t SETTING_GROUP_UPDATES = 111;
+
 // ---- record 1: file selection ----------------------------------------------
 
 using AskFileNameFn = int32_t(TESSOID_STDCALL*)(int32_t dialogValue, char* buffer, int32_t mode);
@@ -173,6 +179,9 @@ constexpr int32_t FILE_TYPE_INTERFACE_MAJOR = 1;
 constexpr int32_t FILE_TYPE_INTERFACE_VERSION = 100;
 // AskFileName's mode for choosing a file to open.
 constexpr int32_t FILE_DIALOG_OPEN = 2;
+// The dialog value GetFileName reads a scratch file name through (the host's own is
+// the one it stores in defaultDialogValue).
+constexpr int32_t SCRATCH_DIALOG_VALUE = 8;
 
 struct FileTypeInterface {
     InterfaceHeader header;     // 0

@@ -29,7 +29,6 @@ constexpr int32_t MAX_CHILDREN = 1 << 20;
 constexpr int32_t MAX_PATCH_LEVEL = 16;
 
 constexpr int32_t OP_UNION = 1, OP_INTERSECTION = 2, OP_DIFFERENCE = 3, OP_MERGE = 4;
-constexpr int32_t SCRATCH_FILE_VALUE = 8;
 constexpr size_t SCRATCH_PATH_SIZE = 512;
 
 int32_t intAt(const HostObjectRecord& r, size_t offset) {
@@ -363,7 +362,7 @@ EngineHandle Converter::triangleMesh(HostHandle handle, const HostObjectRecord& 
     // The host expects to see the mesh name once; its answer is not needed.
     char scratch[SCRATCH_PATH_SIZE] = {};
     std::memcpy(scratch, name, sizeof(name));
-    host::GetFileName(SCRATCH_FILE_VALUE, scratch);
+    host::GetFileName(SCRATCH_DIALOG_VALUE, scratch);
 
     if (vertexCount <= 0 || faceCount <= 0 || vertexCount > MAX_MESH_ITEMS ||
         faceCount > MAX_MESH_ITEMS) {

@@ -287,7 +287,7 @@ int32_t TessoidObject::AuxQuery(int32_t, int32_t, int32_t, int32_t* out, int32_t
 }
 
 int32_t TessoidObject::ValueChanged(int32_t id, double value) {
-    if (id == PROPERTY_SMOOTH_ANGLE) {
+    if (id == SMOOTH_ANGLE_PROPERTY) {
         smoothAngle = value;
         return 0;
     }
@@ -299,7 +299,7 @@ int32_t TessoidObject::ValueChanged(int32_t id, double value) {
 }
 
 int32_t TessoidObject::GetValueInfo(int32_t id, ValueDescriptor* out) {
-    if (id != PROPERTY_SMOOTH_ANGLE || !out)
+    if (id != SMOOTH_ANGLE_PROPERTY || !out)
         return 0;
     ValueDescriptor d{};
     d.tag = VALUE_DESCRIPTOR_TAG;

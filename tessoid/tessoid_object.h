@@ -16,7 +16,6 @@
 
 namespace tessoid {
 
-constexpr int32_t PROPERTY_SMOOTH_ANGLE = SMOOTH_ANGLE_PROPERTY;
 constexpr uint32_t MASKS_ANSWER = 0x8ffffffe;
 constexpr int32_t STREAM_VERSION = 4;
 constexpr size_t SOURCE_NAME_SIZE = 256;

@@ -6,83 +6,83 @@ namespace tds {
 
 int chunkPrecedence(uint32_t id) {
     switch (id) {
-    case 0x0000:
+    case CK_NULL:
         return 35;
-    case 0x2D2D:
+    case CK_SECTION_2D2D:
         return 34;
-    case 0x2D3D:
+    case CK_SECTION_2D3D:
         return 33;
-    case 0x4D4D:
+    case CK_MESH_FILE:
         return 32;
-    case 0x0002:
+    case CK_FILE_VERSION:
         return 31;
-    case 0x3D3D:
+    case CK_EDITOR:
         return 30;
-    case 0xB000:
+    case CK_KEYFRAMER:
         return 29;
-    case 0x0011:
+    case CK_RGB_BYTE:
         return 28;
-    case 0x0012:
+    case CK_RGB_BYTE_LINEAR:
         return 27;
-    case 0x3D3E:
+    case CK_EDITOR_VERSION:
         return 26;
-    case 0xAFFF:
+    case CK_MATERIAL:
         return 25;
-    case 0xB00A:
+    case CK_KF_HEADER:
         return 24;
-    case 0x0100:
+    case CK_MASTER_SCALE:
         return 23;
-    case 0x7001:
+    case CK_VIEWPORT_LAYOUT:
         return 22;
-    case 0x1400:
+    case CK_SHADOW_BIAS_LOW:
         return 21;
-    case 0x1420:
+    case CK_SHADOW_MAP_SIZE:
         return 20;
-    case 0x1450:
+    case CK_SHADOW_FILTER:
         return 19;
-    case 0x1460:
+    case CK_RAYTRACE_BIAS:
         return 18;
-    case 0x1500:
+    case CK_CONSTRUCTION_ORIGIN:
         return 17;
-    case 0x2100:
+    case CK_AMBIENT_COLOR:
         return 16;
-    case 0x1200:
+    case CK_SOLID_BACKGROUND:
         return 15;
-    case 0x1100:
+    case CK_BACKGROUND_BITMAP:
         return 14;
-    case 0x1300:
+    case CK_GRADIENT_BACKGROUND:
         return 13;
-    case 0x1101:
-    case 0x1201:
-    case 0x1301:
+    case CK_USE_BACKGROUND_BITMAP:
+    case CK_USE_SOLID_BACKGROUND:
+    case CK_USE_GRADIENT_BACKGROUND:
         return 12;
-    case 0x2200:
+    case CK_FOG:
         return 11;
-    case 0x2302:
+    case CK_LAYERED_FOG:
         return 10;
-    case 0x2300:
+    case CK_DISTANCE_CUE:
         return 9;
-    case 0x3000:
+    case CK_DEFAULT_VIEW:
         return 8;
-    case 0x4000:
+    case CK_NAMED_OBJECT:
         return 7;
-    case 0xB008:
+    case CK_KF_SEGMENT:
         return 6;
-    case 0xB009:
+    case CK_KF_CURRENT_FRAME:
         return 5;
-    case 0xB002:
-    case 0xB003:
-    case 0xB004:
-    case 0xB006:
-    case 0xB007:
+    case CK_NODE_OBJECT:
+    case CK_NODE_CAMERA:
+    case CK_NODE_CAMERA_TARGET:
+    case CK_NODE_LIGHT_TARGET:
+    case CK_NODE_SPOTLIGHT:
         return 4;
-    case 0xB001:
+    case CK_NODE_AMBIENT:
         return 3;
-    case 0x4100:
-    case 0x4600:
-    case 0x4700:
+    case CK_TRIANGLE_MESH:
+    case CK_LIGHT:
+    case CK_CAMERA:
         return 2;
-    case 0x4010:
+    case CK_OBJECT_FLAG_0:
         return 1;
     default:
         return 0;

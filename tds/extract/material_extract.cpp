@@ -175,35 +175,35 @@ TextureMap* mapOf(MaterialRecord& r, uint32_t id) {
 // The map whose procedural parameters a CK_MAP_PROC_DATA family id carries.
 TextureMap* procedureMapOf(MaterialRecord& r, uint32_t id) {
     switch (id) {
-    case 0xA320:
+    case CK_MAP_PROC_DATA:
         return &r.texture1;
-    case 0xA321:
+    case CK_MAP_PROC_TEXTURE2_MAP:
         return &r.texture2;
-    case 0xA322:
+    case CK_MAP_PROC_OPACITY_MAP:
         return &r.opacityMap;
-    case 0xA324:
+    case CK_MAP_PROC_BUMP_MAP:
         return &r.bumpMap;
-    case 0xA325:
+    case CK_MAP_PROC_SPECULAR_MAP:
         return &r.specularMap;
-    case 0xA326:
+    case CK_MAP_PROC_SHININESS_MAP:
         return &r.shininessMap;
-    case 0xA328:
+    case CK_MAP_PROC_SELF_ILLUM_MAP:
         return &r.selfIllumMap;
-    case 0xA32A:
+    case CK_MAP_PROC_TEXTURE_MASK:
         return &r.texture1Mask;
-    case 0xA32C:
+    case CK_MAP_PROC_TEXTURE2_MASK:
         return &r.texture2Mask;
-    case 0xA32E:
+    case CK_MAP_PROC_OPACITY_MASK:
         return &r.opacityMask;
-    case 0xA330:
+    case CK_MAP_PROC_BUMP_MASK:
         return &r.bumpMask;
-    case 0xA332:
+    case CK_MAP_PROC_SPECULAR_MASK:
         return &r.specularMask;
-    case 0xA334:
+    case CK_MAP_PROC_SHININESS_MASK:
         return &r.shininessMask;
-    case 0xA336:
+    case CK_MAP_PROC_SELF_ILLUM_MASK:
         return &r.selfIllumMask;
-    case 0xA338:
+    case CK_MAP_PROC_REFLECTION_MASK:
         return &r.reflectionMask;
     default:
         return nullptr;
