@@ -57,6 +57,8 @@ static_assert(offsetof(HostObjectBase, stateFlags) == 160);
 static_assert(offsetof(HostObjectBase, extension1) == 164);
 static_assert(offsetof(HostObjectBase, extension2) == 168);
 static_assert(offsetof(HostObjectBase, extension3) == 244);
+static_assert(offsetof(HostObjectBase, size) == 0);
+static_assert(offsetof(HostObjectBase, version) == 4);
 
 // Every extension record starts with its size and version words; its fields follow.
 constexpr size_t EXTENSION_HEADER_SIZE = 8;
@@ -78,6 +80,7 @@ static_assert(sizeof(HostObjectRecord) == 7740);
 static_assert(offsetof(HostObjectRecord, extension1) == 260);
 static_assert(offsetof(HostObjectRecord, extension2) == 1060);
 static_assert(offsetof(HostObjectRecord, extension3) == 7228);
+static_assert(offsetof(HostObjectRecord, base) == 0);
 
 constexpr int32_t BASE_RECORD_SIZE = 260, BASE_RECORD_VERSION = 103;
 constexpr int32_t EXTENSION1_SIZE = 800, EXTENSION1_VERSION = 106;

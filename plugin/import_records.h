@@ -46,6 +46,7 @@ static_assert(offsetof(MeshBuilderTable, addFace) == 32);
 static_assert(offsetof(MeshBuilderTable, addVertex) == 68);
 static_assert(offsetof(MeshBuilderTable, addTextureVertex) == 76);
 static_assert(offsetof(MeshBuilderTable, addEdge) == 80);
+static_assert(offsetof(MeshBuilderTable, size) == 0);
 
 // ---- library items (CreateObject kind 11) ------------------------------------
 
@@ -128,5 +129,6 @@ struct PlacementRecord {
 #pragma pack(pop)
 static_assert(sizeof(PlacementRecord) == 408);
 static_assert(offsetof(PlacementRecord, vector) == 52);
+static_assert(offsetof(PlacementRecord, tag) == 0);
 
 } // namespace tessoid

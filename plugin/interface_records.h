@@ -52,6 +52,7 @@ static_assert(offsetof(PluginInfo, description) == 420);
 static_assert(offsetof(PluginInfo, icon) == 676);
 static_assert(offsetof(PluginInfo, interfaceCount) == 900);
 static_assert(offsetof(PluginInfo, interfaces) == 904);
+static_assert(offsetof(PluginInfo, version) == 0);
 
 // Common head of every interface record: size and version from the host,
 // identifier from the plug-in.
@@ -162,6 +163,13 @@ static_assert(offsetof(HostInterface, notify644) == 644);
 static_assert(offsetof(HostInterface, notify656) == 656);
 static_assert(offsetof(HostInterface, notify676) == 676);
 static_assert(offsetof(HostInterface, notify680) == 680);
+static_assert(offsetof(HostInterface, header) == 0);
+static_assert(offsetof(HostInterface, notify648) == 648);
+static_assert(offsetof(HostInterface, notify652) == 652);
+static_assert(offsetof(HostInterface, notify660) == 660);
+static_assert(offsetof(HostInterface, notify664) == 664);
+static_assert(offsetof(HostInterface, notify668) == 668);
+static_assert(offsetof(HostInterface, notify672) == 672);
 
 // Host states the import announces (SetHostState) around its meshes, and the host
 // setting it turns off while it adds them (Get/SetHostSetting).
@@ -198,6 +206,7 @@ static_assert(offsetof(FileTypeInterface, defaultPattern) == 263);
 static_assert(offsetof(FileTypeInterface, defaultDialogValue) == 272);
 static_assert(offsetof(FileTypeInterface, askFileName) == 276);
 static_assert(offsetof(FileTypeInterface, getFileName) == 280);
+static_assert(offsetof(FileTypeInterface, header) == 0);
 
 // ---- record 2: the import command ------------------------------------------
 
@@ -216,6 +225,7 @@ struct ImporterInterface {
 static_assert(sizeof(ImporterInterface) == IMPORTER_INTERFACE_MIN_SIZE);
 static_assert(offsetof(ImporterInterface, commandName) == 16);
 static_assert(offsetof(ImporterInterface, importCommand) == 48);
+static_assert(offsetof(ImporterInterface, header) == 0);
 
 // ---- record 3: the mesh object type ----------------------------------------
 
@@ -341,6 +351,7 @@ static_assert(offsetof(ObjectTypeInterface, pageWindowProc) == 232);
 static_assert(offsetof(ObjectTypeInterface, probe) == 248);
 static_assert(offsetof(ObjectTypeInterface, zero252) == 252);
 static_assert(offsetof(ObjectTypeInterface, hostSlot276) == 276);
+static_assert(offsetof(ObjectTypeInterface, header) == 0);
 
 // ---- the builder record of BuildMesh ---------------------------------------
 
@@ -402,6 +413,8 @@ static_assert(sizeof(TriangleRecord) == 224);
 static_assert(offsetof(TriangleRecord, positions) == 8);
 static_assert(offsetof(TriangleRecord, normals) == 80);
 static_assert(offsetof(TriangleRecord, uvs) == 152);
+static_assert(offsetof(TriangleRecord, tag) == 0);
+static_assert(offsetof(TriangleRecord, contents) == 4);
 
 // ---- the value descriptor of GetValueInfo (host format, 4-byte alignment) ----
 
@@ -429,5 +442,6 @@ static_assert(offsetof(ValueDescriptor, maximum) == 24);
 static_assert(offsetof(ValueDescriptor, hasStep) == 32);
 static_assert(offsetof(ValueDescriptor, step) == 36);
 static_assert(offsetof(ValueDescriptor, zero) == 44);
+static_assert(offsetof(ValueDescriptor, tag) == 0);
 
 } // namespace tessoid

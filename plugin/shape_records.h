@@ -60,6 +60,7 @@ struct MeshAccessTable {
 static_assert(sizeof(MeshAccessTable) == MESH_ACCESS_TABLE_SIZE);
 static_assert(offsetof(MeshAccessTable, context) == 4);
 static_assert(offsetof(MeshAccessTable, meshCounts) == 84);
+static_assert(offsetof(MeshAccessTable, size) == 0);
 
 // ---- getter functions of extension record 1 ---------------------------------
 
@@ -79,6 +80,7 @@ struct ProfilePoint {
 static_assert(sizeof(ProfilePoint) == 20);
 static_assert(offsetof(ProfilePoint, y) == 8);
 static_assert(offsetof(ProfilePoint, flags) == 16);
+static_assert(offsetof(ProfilePoint, x) == 0);
 
 constexpr int32_t BLOB_SPHERE = 1;
 constexpr int32_t BLOB_CYLINDER = 2;
@@ -97,6 +99,7 @@ static_assert(offsetof(BlobComponent, strength) == 4);
 static_assert(offsetof(BlobComponent, first) == 12);
 static_assert(offsetof(BlobComponent, second) == 36);
 static_assert(offsetof(BlobComponent, radius) == 60);
+static_assert(offsetof(BlobComponent, type) == 0);
 
 // ---- shape kinds and their fields (block offsets of the whole record) -------
 
