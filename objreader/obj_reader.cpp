@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -36,7 +37,9 @@ struct Line {
 };
 
 // Physical lines from memory, then (when given) a file, with CR LF and a lone CR read as
-// LF. A line may be as long as the file: the buffer grows to hold it.
+// LF. A line may be as long as the file: the buffer grows to hold it. The byte at a line's
+// end is always readable and is a LF, a NUL or a "#", so scans of digits and slashes may
+// stop on it instead of checking the end.
 class LineSource {
   public:
     LineSource(const char* data, size_t size, std::FILE* file = nullptr)
@@ -97,7 +100,8 @@ class LineSource {
             size_t capacity = std::max(INITIAL_BUFFER_SIZE, capacity_);
             while (kept + MIN_READ_SIZE > capacity)
                 capacity *= 2;
-            std::unique_ptr<char[]> bigger(new char[capacity]);
+            // One byte more than the reads may fill, for the terminator after the text.
+            std::unique_ptr<char[]> bigger(new char[capacity + 1]);
             if (kept)
                 std::memcpy(bigger.get(), head_, kept);
             buffer_ = std::move(bigger);
@@ -121,6 +125,7 @@ class LineSource {
         if (!sawNul_ && fresh != tail_ && std::memchr(fresh, 0, size_t(tail_ - fresh)))
             sawNul_ = true;
         convertLineEnds(fresh);
+        *tail_ = '\0'; // every line, the last one too, ends at a byte no number continues
     }
 
     void sniff(const char* from) {
@@ -235,8 +240,9 @@ class Parser {
             }
         }
     }
+    // A token ends at a blank, or at a "#" when the comment was not cut off before.
     void skipToken() {
-        while (pos_ < end_ && *pos_ != ' ' && *pos_ != '\t')
+        while (pos_ < end_ && *pos_ != ' ' && *pos_ != '\t' && *pos_ != '#')
             ++pos_;
     }
     bool atLineEnd() const { return pos_ == end_; }
@@ -316,8 +322,8 @@ ObjResult Parser::parseFace() {
     const int64_t accepted = int64_t(positions_.size() / 3);
     while (!atLineEnd()) {
         skipBlanks();
-        if (atLineEnd())
-            break; // blanks, or a continuation into an empty line, end the list
+        if (atLineEnd() || *pos_ == '#')
+            break; // blanks, a comment, or a continuation into an empty line end the list
         // Only the vertex reference counts: whatever follows it ("/vt/vn", "//vn", "/vt"
         // or nothing) the corner is accepted once its first number is.
         int64_t k;
@@ -344,6 +350,12 @@ ObjResult Parser::parseFace() {
             index = static_cast<int32_t>(accepted + k);
         }
         corners_.push_back(index);
+        // The rest of the common corner, "/vt/vn", "//vn" or "/vt", is digits and slashes
+        // ('/' to '9' is one range). The byte at the end of the scan stops this loop, as
+        // it is none of them, so only what stops it is checked against the end.
+        while (static_cast<unsigned char>(*pos_ - '/') <= '9' - '/')
+            ++pos_;
+        assert(pos_ <= end_);
         skipToken();
         skipBlanks();
     }
@@ -415,7 +427,9 @@ ObjResult Parser::parse() {
             if (r != ObjResult::Ok)
                 return r;
         } else if (length == 1 && keyword[0] == 'f') {
-            startScan(keywordEnd, line.end);
+            // The corner scan stops at a "#" itself: no search for the comment first.
+            pos_ = keywordEnd;
+            end_ = line.end;
             const ObjResult r = parseFace();
             if (r != ObjResult::Ok)
                 return r;

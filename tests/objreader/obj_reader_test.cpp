@@ -277,6 +277,22 @@ TEST(ObjLines, CommentsEndTheStatementAnywhere) {
     // The comment sign inside the corner list ends it: two corners are too few.
     Read r = readText(positions(3) + "f 1 2 # 3\n");
     EXPECT_EQ(r.result, ObjResult::TooFewCorners);
+    EXPECT_EQ(readText(positions(3) + "f 1/1/1# 2 3\n").result, ObjResult::TooFewCorners);
+    EXPECT_EQ(readText(positions(3) + "f 1/1/1 2/1#/2 3\n").result, ObjResult::TooFewCorners);
+}
+
+// The rest of a corner after its vertex ("/vt/vn", "//vn", "/vt", or anything else up to a
+// blank) is skipped however it ends: a blank, a tab, a comment, other text, or the end of
+// the text with no line end after it.
+TEST(ObjLines, CornerTailsEndWhereverTheCornerEnds) {
+    const std::string faces[] = {"f 1/1/1 2/2/2 3/3/3#4/4/4\n", "f 1//1 2/1 3/1/#\n",
+                                 "f 1/2/3x 2/+ 3/1.5e3\n", "f 1/2/3\t2/2\t\t3//9\n",
+                                 "f 1/1/1 2/2/2 3/3/3\r\n", "f 1/1/1 2/2/2 3/3/3"};
+    for (const std::string& face : faces) {
+        Read r = readText(positions(4) + face);
+        ASSERT_EQ(r.result, ObjResult::Ok) << face;
+        EXPECT_EQ(r.triangles, (Ints{0, 1, 2})) << face;
+    }
 }
 
 TEST(ObjLines, BlanksMayIndentAnyKeyword) {
