@@ -286,8 +286,8 @@ TEST(ObjLines, CommentsEndTheStatementAnywhere) {
 // the text with no line end after it.
 TEST(ObjLines, CornerTailsEndWhereverTheCornerEnds) {
     const std::string faces[] = {"f 1/1/1 2/2/2 3/3/3#4/4/4\n", "f 1//1 2/1 3/1/#\n",
-                                 "f 1/2/3x 2/+ 3/1.5e3\n", "f 1/2/3\t2/2\t\t3//9\n",
-                                 "f 1/1/1 2/2/2 3/3/3\r\n", "f 1/1/1 2/2/2 3/3/3"};
+                                 "f 1/2/3x 2/+ 3/1.5e3\n",      "f 1/2/3\t2/2\t\t3//9\n",
+                                 "f 1/1/1 2/2/2 3/3/3\r\n",     "f 1/1/1 2/2/2 3/3/3"};
     for (const std::string& face : faces) {
         Read r = readText(positions(4) + face);
         ASSERT_EQ(r.result, ObjResult::Ok) << face;

@@ -4,6 +4,7 @@
 #include "platform/standin_control.h"
 #include "resources/embedded_resources.h"
 #include "resources/resource.h"
+#include "tests/platform/res_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -335,6 +336,133 @@ TEST_F(Windows, WindowLongsAndControlState) {
     EXPECT_EQ(SendMessageA(invert, BM_GETIMAGE, IMAGE_BITMAP, 0), reinterpret_cast<LRESULT>(b));
     EXPECT_EQ(SendMessageA(invert, BM_GETIMAGE, IMAGE_ICON, 0), 0);
     EXPECT_EQ(standin::ButtonBitmap(invert), b);
+}
+
+namespace {
+
+struct ControlSpec {
+    uint16_t id;
+    uint16_t classOrdinal; // 0x80 button, 0x81 edit
+    uint32_t style;
+};
+
+// A classic (not extended) dialog template of child controls, built by hand for the
+// button and edit styles the library's own templates do not use.
+std::vector<uint8_t> controlsTemplate(const std::vector<ControlSpec>& controls) {
+    using testres::put16;
+    using testres::put32;
+    std::vector<uint8_t> b;
+    put32(b, WS_POPUP);
+    put32(b, 0);
+    put16(b, uint16_t(controls.size()));
+    for (uint16_t v : {0, 0, 100, 100})
+        put16(b, v);
+    put16(b, 0); // no menu
+    put16(b, 0); // the dialog class
+    testres::putWide(b, "Controls");
+    for (const ControlSpec& c : controls) {
+        testres::align4(b);
+        put32(b, WS_CHILD | WS_VISIBLE | c.style);
+        put32(b, 0);
+        for (uint16_t v : {0, 0, 40, 10})
+            put16(b, v);
+        put16(b, c.id);
+        put16(b, 0xFFFF);
+        put16(b, c.classOrdinal);
+        testres::putWide(b, "");
+        put16(b, 0); // no creation data
+    }
+    return b;
+}
+
+LRESULT CALLBACK recordingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COMMAND)
+        g_seen.push_back({hwnd, msg, wp, lp});
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// The notifications the parent heard, as "id:code".
+std::vector<std::string> commands() {
+    std::vector<std::string> out;
+    for (const Message& m : g_seen)
+        out.push_back(std::to_string(LOWORD(m.wp)) + ":" + std::to_string(HIWORD(m.wp)));
+    g_seen.clear();
+    return out;
+}
+
+} // namespace
+
+// Each button kind keeps the state its clicks and BM_SETCHECK give it, as USER32 does;
+// edits keep their modified flag and read-only style, and only single-line edits tell
+// their parent of new text.
+TEST_F(Windows, ButtonKindsAndEditsKeepTheirState) {
+    const std::vector<uint8_t> bytes = controlsTemplate({{10, 0x80, BS_AUTO3STATE},
+                                                         {11, 0x80, BS_3STATE},
+                                                         {12, 0x80, BS_AUTORADIOBUTTON},
+                                                         {13, 0x80, BS_PUSHBUTTON},
+                                                         {20, 0x81, ES_AUTOHSCROLL},
+                                                         {21, 0x81, ES_MULTILINE}});
+    HWND dialog = standin::CreateWindowFromTemplate(nullptr, bytes.data(), unsigned(bytes.size()),
+                                                    host_, recordingProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    HWND autoThree = GetDlgItem(dialog, 10), three = GetDlgItem(dialog, 11);
+    HWND radio = GetDlgItem(dialog, 12), push = GetDlgItem(dialog, 13);
+    g_seen.clear();
+
+    // An automatic three-state box cycles unchecked, checked, indeterminate.
+    std::vector<LRESULT> cycle;
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(standin::Click(autoThree));
+        cycle.push_back(SendMessageA(autoThree, BM_GETCHECK, 0, 0));
+        EXPECT_EQ(SendMessageA(autoThree, BM_GETSTATE, 0, 0), cycle.back());
+    }
+    EXPECT_EQ(cycle,
+              (std::vector<LRESULT>{BST_CHECKED, BST_INDETERMINATE, BST_UNCHECKED, BST_CHECKED}));
+    // A plain three-state box leaves its state to the parent; it may be indeterminate.
+    ASSERT_TRUE(standin::Click(three));
+    EXPECT_EQ(SendMessageA(three, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    SendMessageA(three, BM_SETCHECK, BST_INDETERMINATE, 0);
+    EXPECT_EQ(standin::CheckState(three), BST_INDETERMINATE);
+    // A two-state button reads "indeterminate" and any other value as checked.
+    SendMessageA(radio, BM_SETCHECK, BST_INDETERMINATE, 0);
+    EXPECT_EQ(SendMessageA(radio, BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageA(radio, BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageA(radio, BM_SETCHECK, 7, 0);
+    EXPECT_EQ(SendMessageA(radio, BM_GETCHECK, 0, 0), BST_CHECKED);
+    // An automatic radio button is checked by a click and stays so.
+    SendMessageA(radio, BM_SETCHECK, BST_UNCHECKED, 0);
+    ASSERT_TRUE(standin::Click(radio));
+    ASSERT_TRUE(standin::Click(radio));
+    EXPECT_EQ(standin::CheckState(radio), BST_CHECKED);
+    // A push button has no check state to set or read.
+    SendMessageA(push, BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_EQ(SendMessageA(push, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(SendMessageA(push, BM_GETSTATE, 0, 0), 0);
+    ASSERT_TRUE(standin::Click(push));
+    const std::string clicked = std::to_string(BN_CLICKED);
+    EXPECT_EQ(commands(), (std::vector<std::string>{
+                              "10:" + clicked, "10:" + clicked, "10:" + clicked, "10:" + clicked,
+                              "11:" + clicked, "12:" + clicked, "12:" + clicked, "13:" + clicked}));
+
+    HWND single = GetDlgItem(dialog, 20), multi = GetDlgItem(dialog, 21);
+    SendMessageA(single, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("45.5"));
+    EXPECT_EQ(SendMessageA(single, WM_GETTEXTLENGTH, 0, 0), 4);
+    EXPECT_EQ(commands(), (std::vector<std::string>{"20:" + std::to_string(EN_UPDATE),
+                                                    "20:" + std::to_string(EN_CHANGE)}));
+    SendMessageA(multi, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("two\nlines"));
+    EXPECT_EQ(SendMessageA(multi, WM_GETTEXTLENGTH, 0, 0), 9);
+    EXPECT_TRUE(commands().empty());
+    // The modified flag is the caller's to set; new text clears it.
+    EXPECT_EQ(SendMessageA(single, EM_GETMODIFY, 0, 0), FALSE);
+    SendMessageA(single, EM_SETMODIFY, TRUE, 0);
+    EXPECT_EQ(SendMessageA(single, EM_GETMODIFY, 0, 0), TRUE);
+    SendMessageA(single, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("10"));
+    EXPECT_EQ(SendMessageA(single, EM_GETMODIFY, 0, 0), FALSE);
+    EXPECT_EQ(SendMessageA(single, EM_SETREADONLY, TRUE, 0), TRUE);
+    EXPECT_TRUE(GetWindowLongA(single, GWL_STYLE) & ES_READONLY);
+    SendMessageA(single, EM_SETREADONLY, FALSE, 0);
+    EXPECT_FALSE(GetWindowLongA(single, GWL_STYLE) & ES_READONLY);
+    DestroyWindow(dialog);
 }
 
 TEST_F(Windows, MessageBoxesAndDebugOutputAreLogged) {
