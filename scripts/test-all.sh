@@ -55,19 +55,19 @@ step() {
 }
 
 # steps_side_by_side NAME:COMMAND...: runs single-threaded steps at once (one per core),
-# then reports each in the order given.
+# then reports each in the order given, with its own time.
 steps_side_by_side() {
-    local pair names=() pids=() start i rc
-    start=$(date +%s)
+    local pair names=() pids=() i rc
     for pair in "$@"; do
         names+=("${pair%%:*}")
         bash -c "${pair#*:}" >"$logs/${pair%%:*}.log" 2>&1 &
         pids+=($!)
+        date +%s >"$logs/${pair%%:*}.start"
     done
     for i in "${!pids[@]}"; do
         wait "${pids[$i]}"
         rc=$?
-        report "${names[$i]}" "$rc" "$start"
+        report "${names[$i]}" "$rc" "$(cat "$logs/${names[$i]}.start")"
     done
 }
 
@@ -81,15 +81,12 @@ step tests-linux32 ctest --preset linux32 -j "$JOBS"
 step dll-boundary ./scripts/check-dll.sh build/win32
 step dist ./scripts/dist.sh
 version=$(sed -n 's/^#define TESSOID_VERSION_STRING "\(.*\)"$/\1/p' build/linux32/generated/tessoid_version.h)
-asan="tests-linux32-asan:ctest --preset linux32-asan -j $JOBS"
+step tests-linux32-asan ctest --preset linux32-asan -j "$JOBS"
 # Wine comes from the i386 archive; when the mirror cannot provide it (a sync in progress
 # leaves i386 and amd64 versions apart), the suite is skipped, saying so, not failed.
-# The sanitizer suite ends on one long test, which leaves a core to the Wine suite.
 if ./scripts/install-deps.sh wine >"$logs/wine-install.log" 2>&1; then
-    steps_side_by_side "$asan" \
-        "wine-e2e:./scripts/wine-e2e.sh --dll dist/Tessoid-$version-win32.zip build/win32 build/linux32"
+    step wine-e2e ./scripts/wine-e2e.sh --dll "dist/Tessoid-$version-win32.zip" build/win32 build/linux32
 else
-    steps_side_by_side "$asan"
     echo "  SKIP  wine-e2e: Wine could not be installed ($logs/wine-install.log):"
     grep -E '^E: ' "$logs/wine-install.log" | sort -u | head -n 3 | sed 's/^/        | /'
 fi
