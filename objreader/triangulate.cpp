@@ -82,6 +82,27 @@ int32_t findSplitCorner(const Work& w, int32_t m, int32_t next, int32_t prev, in
     return w.u(next) >= w.u(prev) ? next : prev;
 }
 
+// A quad is cut along the diagonal the general loop of triangulatePolygon would choose, by
+// the same choice of corner, without its bookkeeping: through (0, 2) it gives (0, 2, 3)
+// then (0, 1, 2), through (1, 3) it gives (0, 1, 3) then (1, 2, 3).
+void cutQuad(const Work& w, int32_t* triangles) {
+    int32_t m = 0;
+    for (int32_t k = 1; k < 4; ++k)
+        if (w.u(k) < w.u(m))
+            m = k;
+    const int32_t next = m == 3 ? 0 : m + 1;
+    const int32_t prev = m == 0 ? 3 : m - 1;
+    const int32_t r = findSplitCorner(w, m, next, prev, 0, 3);
+    // Through m and the corner opposite, or through m's two neighbours.
+    const bool throughM = r != next && r != prev;
+    const bool zeroTwo = throughM == (m % 2 == 0);
+    static constexpr int32_t CUT_02[6] = {0, 2, 3, 0, 1, 2};
+    static constexpr int32_t CUT_13[6] = {0, 1, 3, 1, 2, 3};
+    const int32_t* cut = zeroTwo ? CUT_02 : CUT_13;
+    for (int i = 0; i < 6; ++i)
+        triangles[i] = cut[i];
+}
+
 } // namespace
 
 void triangulatePolygon(int32_t n, const float* corners, int uAxis, int vAxis,
@@ -91,6 +112,18 @@ void triangulatePolygon(int32_t n, const float* corners, int uAxis, int vAxis,
         clipEars(n, corners, uAxis, vAxis, triangleCount, triangles, budget);
         return;
     }
+    if (n == 4) { // most faces of most files
+        int32_t identity[4] = {0, 1, 2, 3};
+        cutQuad(Work{corners, uAxis, vAxis, identity}, triangles);
+        *triangleCount = 2;
+        return;
+    }
+    splitAtLeftmost(n, corners, uAxis, vAxis, triangleCount, triangles);
+}
+
+void splitAtLeftmost(int32_t n, const float* corners, int uAxis, int vAxis, int32_t* triangleCount,
+                     int32_t* triangles) {
+    assert(n >= 3 && n <= LEFTMOST_SPLIT_MAX_CORNERS && uAxis >= 0 && uAxis < vAxis && vAxis <= 2);
     *triangleCount = 0;
 
     int32_t order[3 * LEFTMOST_SPLIT_MAX_CORNERS];

@@ -19,4 +19,9 @@ void triangulatePolygon(int32_t n, const float* corners, int uAxis, int vAxis,
                         int32_t* triangleCount, int32_t* triangles,
                         ClippingBudget* budget = nullptr);
 
+// The split at the leftmost corner that triangulatePolygon uses for 3 to 16 corners; quads
+// take a shorter way to the same triangles, which tests compare with this one.
+void splitAtLeftmost(int32_t n, const float* corners, int uAxis, int vAxis, int32_t* triangleCount,
+                     int32_t* triangles);
+
 } // namespace tessoid::obj

@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+using tessoid::obj::splitAtLeftmost;
 using tessoid::obj::triangulatePolygon;
 
 namespace {
@@ -178,6 +179,53 @@ TEST(TriangulatePolygon, RandomSimplePolygonsAreCoveredExactlyWithTheirWinding) 
         if (HasFatalFailure())
             return;
     }
+}
+
+// The quad shortcut must cut every quad as the general splitter does: random quads,
+// integer ones full of collinear corners, tiny steps like a fine grid's, wide ranges of
+// magnitude, and corners on or next to a diagonal, on every pair of axes.
+TEST(TriangulatePolygon, QuadsAreCutAsTheGeneralSplitterCutsThem) {
+    std::mt19937 rng(4);
+    std::uniform_real_distribution<float> unit(-1, 1);
+    const auto coordinate = [&](int kind) {
+        switch (kind) {
+        case 0:
+            return unit(rng);
+        case 1:
+            return float(int(rng() % 7) - 3);
+        case 2:
+            return float(int(rng() % 5)) * 0.01f + (rng() % 4 == 0 ? unit(rng) * 1e-6f : 0.f);
+        case 3:
+            return unit(rng) * std::pow(10.f, float(int(rng() % 17) - 8));
+        default:
+            return float(int(rng() % 3));
+        }
+    };
+    int differing = 0;
+    for (int i = 0; i < 300000; ++i) {
+        float corners[12];
+        const int kind = i % 6;
+        for (float& c : corners)
+            c = coordinate(kind % 5);
+        if (kind == 5) { // a corner on or next to the diagonal of two others
+            const int a = int(rng() % 4), b = (a + 2) % 4, m = (a + 1) % 4;
+            const float t = unit(rng) * 0.5f + 0.5f;
+            for (int d = 0; d < 3; ++d)
+                corners[3 * m + d] = corners[3 * a + d] +
+                                     t * (corners[3 * b + d] - corners[3 * a + d]) +
+                                     (rng() % 2 ? unit(rng) * 1e-4f : 0.f);
+        }
+        static const int axes[3][2] = {{0, 1}, {0, 2}, {1, 2}};
+        const int* ax = axes[rng() % 3];
+        int32_t quick[6], general[6], quickCount = 0, generalCount = 0;
+        triangulatePolygon(4, corners, ax[0], ax[1], &quickCount, quick);
+        splitAtLeftmost(4, corners, ax[0], ax[1], &generalCount, general);
+        ASSERT_EQ(quickCount, 2);
+        ASSERT_EQ(generalCount, 2);
+        if (!std::equal(quick, quick + 6, general))
+            ++differing;
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 TEST(TriangulatePolygon, LargeCombsAndCirclesAreTiledExactly) {
