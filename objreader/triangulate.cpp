@@ -28,8 +28,10 @@ struct Work {
 // line prev-next wins (then the smallest U, then the earliest): a line swept from m towards
 // prev-next meets it first, so nothing crosses the diagonal from m to it. Choosing by U
 // alone, or looking beyond the line prev-next, can pick a diagonal that leaves the polygon.
-int32_t findSplitCorner(const Work& w, int32_t m, int32_t next, int32_t prev, int32_t lo,
-                        int32_t hi) {
+// Inlined at both of its calls, as it was at its one call before the quad shortcut: an x87
+// build may round the same arithmetic differently in a function of its own.
+[[gnu::always_inline]] inline int32_t findSplitCorner(const Work& w, int32_t m, int32_t next,
+                                                      int32_t prev, int32_t lo, int32_t hi) {
     const float um = w.u(m);
     const float vm = w.v(m);
     float vmax = vm;
