@@ -49,20 +49,9 @@ int32_t ImportWavefront(const char* path) {
     }
     PendingMesh& pending = Pending();
     pending.Clear();
-    const float* v = mesh.vertices.get();
-    pending.vertices.resize(static_cast<size_t>(mesh.vertexCount));
-    for (Float3& p : pending.vertices) {
-        p = {v[0], v[1], v[2]};
-        v += 3;
-    }
-    mesh.vertices.reset();
-    const int32_t* t = mesh.triangles.get();
-    pending.faces.resize(static_cast<size_t>(mesh.triangleCount));
-    for (IndexTriple& f : pending.faces) {
-        f = {t[0], t[1], t[2]};
-        t += 3;
-    }
-    mesh.triangles.reset();
+    // The reader's arrays are the mesh arrays' own types: moved, not copied.
+    pending.vertices = std::move(mesh.vertices);
+    pending.faces = std::move(mesh.triangles);
     pending.sourceName = path;
 
     HostHandle handle = 0;

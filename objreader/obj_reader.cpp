@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -250,7 +251,7 @@ class Parser {
     LineSource& source_;
     const char* pos_ = nullptr;
     const char* end_ = nullptr;
-    std::vector<float> positions_;      // x, y, z of each accepted "v"
+    std::vector<Float3> positions_;     // each accepted "v"
     std::vector<int32_t> corners_;      // resolved indices of every face, faces in file order
     std::vector<int32_t> cornerCounts_; // corners of each face
     int64_t triangleTotal_ = 0;
@@ -313,13 +314,13 @@ ObjResult Parser::parseVertex(const char* p, const char* end) {
     }
     if (count == 0)
         return fail(ObjResult::BadVertex);
-    positions_.insert(positions_.end(), xyz, xyz + 3);
+    positions_.push_back(Float3{xyz[0], xyz[1], xyz[2]});
     return ObjResult::Ok;
 }
 
 ObjResult Parser::parseFace() {
     const size_t first = corners_.size();
-    const int64_t accepted = int64_t(positions_.size() / 3);
+    const int64_t accepted = int64_t(positions_.size());
     while (!atLineEnd()) {
         skipBlanks();
         if (atLineEnd() || *pos_ == '#')
@@ -468,7 +469,7 @@ void projectionAxes(const float* corner, int* uAxis, int* vAxis) {
 }
 
 ObjResult Parser::build(ObjMesh* mesh) {
-    const size_t vertexCount = positions_.size() / 3;
+    const size_t vertexCount = positions_.size();
     if (vertexCount == 0)
         return ObjResult::NoVertices;
     if (triangleTotal_ == 0)
@@ -483,9 +484,8 @@ ObjResult Parser::build(ObjMesh* mesh) {
     if (int64_t(vertexCount) > LIMIT || triangleTotal_ > LIMIT)
         return ObjResult::TooLarge;
 
-    std::unique_ptr<int32_t[]> triangles(new int32_t[size_t(triangleTotal_) * 3]);
-    int32_t* out = triangles.get();
-    const float* position = positions_.data();
+    std::vector<IndexTriple> triangles;
+    triangles.reserve(size_t(triangleTotal_));
     float stackCorners[3 * STACK_FACE_CORNERS];
     int32_t stackLocal[3 * (STACK_FACE_CORNERS - 2)];
     std::vector<float> heapCorners;
@@ -497,10 +497,7 @@ ObjResult Parser::build(ObjMesh* mesh) {
         cornerEnd -= size_t(n);
         const int32_t* index = corners_.data() + cornerEnd;
         if (n == 3) { // a triangle is emitted as it stands
-            out[0] = index[0];
-            out[1] = index[1];
-            out[2] = index[2];
-            out += 3;
+            triangles.push_back({index[0], index[1], index[2]});
             continue;
         }
         float* corner = stackCorners;
@@ -513,25 +510,25 @@ ObjResult Parser::build(ObjMesh* mesh) {
             corner = heapCorners.data();
             local = heapLocal.data();
         }
-        for (int32_t i = 0; i < n; ++i)
-            std::memcpy(corner + 3 * i, position + 3 * size_t(index[i]), 3 * sizeof(float));
+        for (int32_t i = 0; i < n; ++i) {
+            const Float3& p = positions_[size_t(index[i])];
+            corner[3 * i] = p.x;
+            corner[3 * i + 1] = p.y;
+            corner[3 * i + 2] = p.z;
+        }
         int uAxis, vAxis;
         projectionAxes(corner, &uAxis, &vAxis);
         int32_t count = 0;
         triangulatePolygon(n, corner, uAxis, vAxis, &count, local, &budget);
-        for (int32_t i = 0; i < 3 * count; ++i)
-            out[i] = index[local[i]];
-        out += 3 * count;
+        for (int32_t t = 0; t < count; ++t)
+            triangles.push_back(
+                {index[local[3 * t]], index[local[3 * t + 1]], index[local[3 * t + 2]]});
     }
     corners_ = std::vector<int32_t>();
     cornerCounts_ = std::vector<int32_t>();
 
-    std::unique_ptr<float[]> vertices(new float[vertexCount * 3]);
-    std::memcpy(vertices.get(), positions_.data(), vertexCount * 3 * sizeof(float));
-    positions_ = std::vector<float>();
-
     mesh->vertexCount = static_cast<int32_t>(vertexCount);
-    mesh->vertices = std::move(vertices);
+    mesh->vertices = std::move(positions_);
     mesh->triangleCount = static_cast<int32_t>(triangleTotal_);
     mesh->triangles = std::move(triangles);
     return ObjResult::Ok;

@@ -10,8 +10,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
+#include <vector>
+
+#include "mesh/mesh_types.h"
 
 namespace tessoid::obj {
 
@@ -33,14 +35,14 @@ enum class ObjResult : int32_t {
 // A short fixed English text for the result, for diagnostics.
 const char* describeObjResult(ObjResult result);
 
-// The mesh handed over by a successful read. Both arrays are allocated with new[] and
-// may be release()d into a record that frees them with delete[].
+// The mesh handed over by a successful read, in the mesh arrays' own element types, so
+// that the arrays can be moved on as they are.
 struct ObjMesh {
-    int32_t vertexCount = 0;              // number of accepted "v" statements
-    std::unique_ptr<float[]> vertices;    // vertexCount x (x, y, z), in file order
-    int32_t triangleCount = 0;            // sum of (corners - 2) over all faces
-    std::unique_ptr<int32_t[]> triangles; // triangleCount x 3 zero-based vertex indices,
-                                          // last face of the file first
+    int32_t vertexCount = 0;            // number of accepted "v" statements
+    std::vector<Float3> vertices;       // vertexCount positions, in file order
+    int32_t triangleCount = 0;          // sum of (corners - 2) over all faces
+    std::vector<IndexTriple> triangles; // triangleCount zero-based vertex index triples,
+                                        // last face of the file first
 };
 
 // Where and why a failed read stopped.

@@ -15,13 +15,15 @@ import sys
 import tempfile
 
 LAYERS = [
-    # Libraries that know nothing of ours: the Win32 stand-in, the compiled resources, the
-    # engine (stand-in and interface), the two file readers' lowest parts.
-    ["platform", "resources", "engine", "objreader", "tds/chunk"],
-    # The host boundary (records, services, exports); the 3DS toolkit's database.
-    ["plugin", "tds/extract"],
-    # The mesh hand-off record; the reference host, which sees only the boundary.
-    ["mesh", "host"],
+    # What knows nothing of ours: the Win32 stand-in, the compiled resources, the engine
+    # (stand-in and interface), the 3DS chunk layer, and the mesh arrays' element types
+    # with the hand-off record (PendingMesh).
+    ["platform", "resources", "engine", "tds/chunk", "mesh"],
+    # The host boundary (records, services, exports); the 3DS toolkit's database; the
+    # Wavefront reader, which reads into the mesh element types.
+    ["plugin", "tds/extract", "objreader"],
+    # The reference host, which sees only the boundary.
+    ["host"],
     # The mesh object type.
     ["tessoid"],
     # What produces meshes for it: the imports, the tessellation.

@@ -32,8 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (mesh.vertexCount <= 0 || mesh.triangleCount <= 0)
         std::abort();
-    for (int32_t i = 0; i < 3 * mesh.triangleCount; ++i)
-        if (mesh.triangles[i] < 0 || mesh.triangles[i] >= mesh.vertexCount)
-            std::abort();
+    if (mesh.vertices.size() != size_t(mesh.vertexCount) ||
+        mesh.triangles.size() != size_t(mesh.triangleCount))
+        std::abort();
+    for (const tessoid::IndexTriple& t : mesh.triangles)
+        for (int32_t i : {t.a, t.b, t.c})
+            if (i < 0 || i >= mesh.vertexCount)
+                std::abort();
     return 0;
 }

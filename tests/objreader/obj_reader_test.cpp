@@ -14,6 +14,8 @@
 #include <vector>
 
 using namespace tessoid::obj;
+using tessoid::Float3;
+using tessoid::IndexTriple;
 
 namespace {
 
@@ -29,11 +31,15 @@ Read readText(const std::string& text) {
     Read r;
     r.result = readObjText(text.data(), text.size(), &mesh, &r.failure);
     if (r.result == ObjResult::Ok) {
-        r.vertices.assign(mesh.vertices.get(), mesh.vertices.get() + 3 * mesh.vertexCount);
-        r.triangles.assign(mesh.triangles.get(), mesh.triangles.get() + 3 * mesh.triangleCount);
+        EXPECT_EQ(mesh.vertices.size(), size_t(mesh.vertexCount));
+        EXPECT_EQ(mesh.triangles.size(), size_t(mesh.triangleCount));
+        for (const Float3& v : mesh.vertices)
+            r.vertices.insert(r.vertices.end(), {v.x, v.y, v.z});
+        for (const IndexTriple& t : mesh.triangles)
+            r.triangles.insert(r.triangles.end(), {t.a, t.b, t.c});
     } else {
-        EXPECT_EQ(mesh.vertices, nullptr);
-        EXPECT_EQ(mesh.triangles, nullptr);
+        EXPECT_TRUE(mesh.vertices.empty());
+        EXPECT_TRUE(mesh.triangles.empty());
     }
     return r;
 }
@@ -419,8 +425,9 @@ TEST(ObjRealFiles, EveryTestFileReadsOrFailsForItsReason) {
         }
         ASSERT_EQ(result, ObjResult::Ok) << name;
         EXPECT_GT(mesh.triangleCount, 0) << name;
-        for (int32_t i = 0; i < 3 * mesh.triangleCount; ++i)
-            ASSERT_TRUE(mesh.triangles[i] >= 0 && mesh.triangles[i] < mesh.vertexCount) << name;
+        for (const IndexTriple& t : mesh.triangles)
+            for (int32_t i : {t.a, t.b, t.c})
+                ASSERT_TRUE(i >= 0 && i < mesh.vertexCount) << name;
     }
     EXPECT_GE(size_t(files), realfiles::atLeast(30, 20));
 }
