@@ -139,32 +139,35 @@ HostHandle BuildPolygonMesh(const char* materialName, const std::string& objectN
     const int32_t vertexCount = source.vertexCount;
     const int32_t texVertexCount = source.texCoords ? vertexCount : 0;
     const int32_t faceCount = source.faceCount;
-    auto a = std::make_unique<HostObjectRecord>();
-    PrepareHostObjectRecord(a.get(), true, false);
+    // Two host object records of 7.7 KB each, on the heap: `named` carries the name and
+    // material we set, `builderQuery` the builder table the host fills in.
+    auto named = std::make_unique<HostObjectRecord>();
+    PrepareHostObjectRecord(named.get(), true, false);
     HostHandle handle = 0;
     if (host::CreateObject(KIND_POLYGON_MESH, nullptr, &handle) != 0)
         return 0;
-    auto b = std::make_unique<HostObjectRecord>();
-    PrepareHostObjectRecord(b.get(), true, false);
+    auto builderQuery = std::make_unique<HostObjectRecord>();
+    PrepareHostObjectRecord(builderQuery.get(), true, false);
     MeshBuilderTable table;
     std::memset(&table, 0, sizeof(table));
     table.size = MESH_BUILDER_TABLE_SIZE;
-    WriteRecordField<MeshBuilderTable*>(*b, OFFSET_MESH_BUILDER_TABLE, &table);
-    if (host::GetObjectInfo(handle, b.get()) != 0) {
+    WriteRecordField<MeshBuilderTable*>(*builderQuery, OFFSET_MESH_BUILDER_TABLE, &table);
+    if (host::GetObjectInfo(handle, builderQuery.get()) != 0) {
         host::RemoveObject(handle);
         return 0;
     }
-    host::GetObjectInfo(handle, a.get());
-    std::strncpy(a->base.name, objectName.c_str(), sizeof(a->base.name) - 1);
+    host::GetObjectInfo(handle, named.get());
+    std::strncpy(named->base.name, objectName.c_str(), sizeof(named->base.name) - 1);
     if (materialName) {
         std::string material = SanitizeName(materialName, MESH_MATERIAL_MAX);
-        auto assign = ReadRecordField<AssignMaterialFn>(*b, OFFSET_ASSIGN_MATERIAL);
+        auto assign = ReadRecordField<AssignMaterialFn>(*builderQuery, OFFSET_ASSIGN_MATERIAL);
         if (assign)
             assign(handle, material.c_str());
-        std::strncpy(a->base.textureName, material.c_str(), sizeof(a->base.textureName) - 1);
-        if (host::SetObjectInfo(handle, a.get(), MASK_NAME_AND_TEXTURE) != 0)
+        std::strncpy(named->base.textureName, material.c_str(),
+                     sizeof(named->base.textureName) - 1);
+        if (host::SetObjectInfo(handle, named.get(), MASK_NAME_AND_TEXTURE) != 0)
             DebugLine("Failed to assign mesh texture, '%s'\n", materialName);
-    } else if (host::SetObjectInfo(handle, a.get(), MASK_NAME) != 0) {
+    } else if (host::SetObjectInfo(handle, named.get(), MASK_NAME) != 0) {
         DebugLine("Failed to assign mesh name\n");
     }
     if (!table.allocateMesh || !table.allocateFaces || !table.addVertex || !table.addEdge ||
