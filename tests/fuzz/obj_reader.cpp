@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* text = reinterpret_cast<const char*>(data);
     const ObjResult result = tessoid::obj::readObjText(text, size, &mesh, &failure);
     if (result != ObjResult::Ok) {
-        if (mesh.vertices || mesh.triangles)
+        if (!mesh.vertices.empty() || !mesh.triangles.empty())
             std::abort();
         const std::string reason = tessoid::obj::explainObjFailure(result, failure);
         if (reason.empty() || reason == "unknown" || reason == "ok")
