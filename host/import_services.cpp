@@ -13,15 +13,6 @@ using namespace tessoid;
 
 namespace {
 
-// Room for what the plug-in announced, so that the builder's calls only append; a huge
-// announced count reserves no more than this (the checks still hold it to its count).
-constexpr int32_t RESERVED_ITEMS_LIMIT = 1 << 20;
-
-template <typename T>
-void reserveItems(std::vector<T>& values, int32_t items, size_t valuesPerItem) {
-    values.reserve(static_cast<size_t>(std::min(items, RESERVED_ITEMS_LIMIT)) * valuesPerItem);
-}
-
 template <typename T> void append3(std::vector<T>& values, T a, T b, T c) {
     values.push_back(a);
     values.push_back(b);
@@ -50,9 +41,9 @@ int32_t TESSOID_STDCALL allocateMesh(MeshDataHandle mesh, int32_t vertices, int3
     o->allocatedVertices = vertices;
     o->allocatedEdges = edges;
     o->allocatedTextureVertices = textureVertices;
-    reserveItems(o->mesh.vertices, vertices, 3);
-    reserveItems(o->mesh.edges, edges, 2);
-    reserveItems(o->mesh.uvs, textureVertices, 3);
+    ReserveItems(o->mesh.vertices, vertices, 3);
+    ReserveItems(o->mesh.edges, edges, 2);
+    ReserveItems(o->mesh.uvs, textureVertices, 3);
     return 0;
 }
 
@@ -65,7 +56,7 @@ int32_t TESSOID_STDCALL allocateFaces(MeshDataHandle mesh, int32_t faces, int32_
     if (faces < 0 || zero != 0 || o->allocatedFaces >= 0 || o->allocatedVertices < 0)
         return ActiveHost()->fail("AllocateFaces: bad count, before AllocateMesh or twice");
     o->allocatedFaces = faces;
-    reserveItems(o->mesh.faces, faces, 3);
+    ReserveItems(o->mesh.faces, faces, 3);
     return 0;
 }
 

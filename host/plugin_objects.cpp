@@ -45,6 +45,7 @@ int32_t TESSOID_STDCALL builderBeginMesh(void* ctx, int32_t faces, int32_t zero)
         return ActiveHost()->fail("BeginMesh: bad face count or called twice");
     d->began = true;
     d->faceCount = faces;
+    ReserveItems(d->mesh->faces, faces, 3);
     return 0;
 }
 int32_t setTriples(DrawContext* d, int32_t count, const double* triples, int32_t declared,
@@ -84,7 +85,10 @@ int32_t TESSOID_STDCALL builderAddTriangle(void* ctx, int32_t a, int32_t b, int3
     if (!indexOk(a, d->vertexCount) || !indexOk(b, d->vertexCount) || !indexOk(c, d->vertexCount))
         return ActiveHost()->fail("AddTriangle: index outside the vertices");
     *outId = static_cast<int32_t>(d->mesh->faces.size() / 3);
-    d->mesh->faces.insert(d->mesh->faces.end(), {a, b, c});
+    std::vector<int32_t>& faces = d->mesh->faces;
+    faces.push_back(a);
+    faces.push_back(b);
+    faces.push_back(c);
     return 0;
 }
 int32_t setTriangleIndices(int32_t id, int32_t a, int32_t b, int32_t c, int32_t count,

@@ -2,6 +2,7 @@
 // kind-specific extension bytes and child lists.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -15,6 +16,15 @@
 namespace host {
 
 using tessoid::HostHandle;
+
+// Room for what the plug-in announced, so that the builder's calls only append; a huge
+// announced count reserves no more than this (the checks still hold it to its count).
+constexpr int32_t RESERVED_ITEMS_LIMIT = 1 << 20;
+
+template <typename T>
+void ReserveItems(std::vector<T>& values, int32_t items, size_t valuesPerItem) {
+    values.reserve(static_cast<size_t>(std::min(items, RESERVED_ITEMS_LIMIT)) * valuesPerItem);
+}
 
 // Geometry a polygon-mesh object (kind 31) or a drawn plug-in object holds.
 struct MeshData {

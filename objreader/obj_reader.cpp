@@ -484,8 +484,8 @@ ObjResult Parser::build(ObjMesh* mesh) {
     if (int64_t(vertexCount) > LIMIT || triangleTotal_ > LIMIT)
         return ObjResult::TooLarge;
 
-    std::vector<IndexTriple> triangles;
-    triangles.reserve(size_t(triangleTotal_));
+    std::vector<IndexTriple> triangles(static_cast<size_t>(triangleTotal_));
+    IndexTriple* out = triangles.data();
     float stackCorners[3 * STACK_FACE_CORNERS];
     int32_t stackLocal[3 * (STACK_FACE_CORNERS - 2)];
     std::vector<float> heapCorners;
@@ -497,7 +497,7 @@ ObjResult Parser::build(ObjMesh* mesh) {
         cornerEnd -= size_t(n);
         const int32_t* index = corners_.data() + cornerEnd;
         if (n == 3) { // a triangle is emitted as it stands
-            triangles.push_back({index[0], index[1], index[2]});
+            *out++ = {index[0], index[1], index[2]};
             continue;
         }
         float* corner = stackCorners;
@@ -521,12 +521,12 @@ ObjResult Parser::build(ObjMesh* mesh) {
         int32_t count = 0;
         triangulatePolygon(n, corner, uAxis, vAxis, &count, local, &budget);
         for (int32_t t = 0; t < count; ++t)
-            triangles.push_back(
-                {index[local[3 * t]], index[local[3 * t + 1]], index[local[3 * t + 2]]});
+            *out++ = {index[local[3 * t]], index[local[3 * t + 1]], index[local[3 * t + 2]]};
     }
     corners_ = std::vector<int32_t>();
     cornerCounts_ = std::vector<int32_t>();
 
+    assert(out == triangles.data() + triangles.size());
     mesh->vertexCount = static_cast<int32_t>(vertexCount);
     mesh->vertices = std::move(positions_);
     mesh->triangleCount = static_cast<int32_t>(triangleTotal_);
