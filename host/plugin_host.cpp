@@ -5,6 +5,7 @@
 #include <fstream>
 #include <ostream>
 
+#include "host/new_interface_record.h"
 #include "host/shape_services.h"
 
 namespace host {
@@ -106,14 +107,6 @@ int32_t TESSOID_STDCALL slotGetFileName(int32_t dialogValue, char* buffer) {
     return ActiveHost()->serviceGetFileName(dialogValue, buffer);
 }
 
-template <typename Record> std::unique_ptr<Record> newRecord(uint32_t size, int32_t version) {
-    auto record = std::make_unique<Record>();
-    std::memset(record.get(), 0, sizeof(Record));
-    record->header.size = size;
-    record->header.version = version;
-    return record;
-}
-
 void copyField(char* field, size_t size, const std::string& text) {
     std::memset(field, 0, size);
     std::memcpy(field, text.data(), std::min(text.size(), size - 1));
@@ -183,7 +176,7 @@ bool PluginHost::attach(GetDLLInfoFn getInfo, GetInterfaceFunctionsFn getInterfa
         return false;
     }
 
-    services_ = newRecord<HostInterface>(sizeof(HostInterface), HOST_INTERFACE_VERSION);
+    services_ = NewInterfaceRecord<HostInterface>(sizeof(HostInterface), HOST_INTERFACE_VERSION);
     services_->acceptImportResult = slotAcceptImportResult;
     services_->getCurrentObject = slotGetCurrentObject;
     services_->createObject = slotCreateObject;
@@ -201,14 +194,15 @@ bool PluginHost::attach(GetDLLInfoFn getInfo, GetInterfaceFunctionsFn getInterfa
     InstallShapeServices(*services_);
     InstallImportServices(*services_);
 
-    fileType_ =
-        newRecord<FileTypeInterface>(sizeof(FileTypeInterface), FILE_TYPE_INTERFACE_VERSION);
+    fileType_ = NewInterfaceRecord<FileTypeInterface>(sizeof(FileTypeInterface),
+                                                      FILE_TYPE_INTERFACE_VERSION);
     fileType_->defaultDialogValue = HOST_DIALOG_VALUE;
     fileType_->askFileName = slotAskFileName;
     fileType_->getFileName = slotGetFileName;
-    importer_ = newRecord<ImporterInterface>(sizeof(ImporterInterface), IMPORTER_INTERFACE_VERSION);
-    objectType_ =
-        newRecord<ObjectTypeInterface>(sizeof(ObjectTypeInterface), OBJECT_TYPE_INTERFACE_VERSION);
+    importer_ = NewInterfaceRecord<ImporterInterface>(sizeof(ImporterInterface),
+                                                      IMPORTER_INTERFACE_VERSION);
+    objectType_ = NewInterfaceRecord<ObjectTypeInterface>(sizeof(ObjectTypeInterface),
+                                                          OBJECT_TYPE_INTERFACE_VERSION);
 
     void* records[INTERFACE_COUNT] = {services_.get(), fileType_.get(), importer_.get(),
                                       objectType_.get()};

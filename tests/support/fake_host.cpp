@@ -3,6 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "host/new_interface_record.h"
 #include "mesh/pending_mesh.h"
 #include "plugin/exports.h"
 #include "plugin/plugin_state.h"
@@ -79,14 +80,6 @@ int32_t TESSOID_STDCALL meshCounts(int32_t context, int32_t* v, int32_t* f, int3
     return 0;
 }
 
-template <typename Record> std::unique_ptr<Record> newRecord(uint32_t size, int32_t version) {
-    auto record = std::make_unique<Record>();
-    std::memset(record.get(), 0, sizeof(Record));
-    record->header.size = size;
-    record->header.version = version;
-    return record;
-}
-
 } // namespace
 
 FakeObject& FakeObject::scale(double x, double y, double z) {
@@ -104,7 +97,8 @@ FakeObject& FakeObject::translate(double x, double y, double z) {
 
 FakeHost::FakeHost() {
     active = this;
-    services_ = newRecord<HostInterface>(sizeof(HostInterface), HOST_INTERFACE_VERSION);
+    services_ =
+        host::NewInterfaceRecord<HostInterface>(sizeof(HostInterface), HOST_INTERFACE_VERSION);
     services_->getCurrentObject = slotGetCurrentObject;
     services_->getObjectInfo = slotGetObjectInfo;
     services_->getObjectTransform = slotGetObjectTransform;
@@ -112,10 +106,12 @@ FakeHost::FakeHost() {
     services_->getChild = slotGetChild;
     services_->closeChildList = slotCloseChildList;
     services_->getMeshAccess = slotGetMeshAccess;
-    files_ = newRecord<FileTypeInterface>(sizeof(FileTypeInterface), 100);
+    files_ = host::NewInterfaceRecord<FileTypeInterface>(sizeof(FileTypeInterface),
+                                                         FILE_TYPE_INTERFACE_VERSION);
     files_->defaultDialogValue = 7;
     files_->getFileName = slotGetFileName;
-    type_ = newRecord<ObjectTypeInterface>(sizeof(ObjectTypeInterface), 100);
+    type_ = host::NewInterfaceRecord<ObjectTypeInterface>(sizeof(ObjectTypeInterface),
+                                                          OBJECT_TYPE_INTERFACE_VERSION);
     if (GetInterfaceFunctions(0, services_.get()) != 0 ||
         GetInterfaceFunctions(1, files_.get()) != 0 || GetInterfaceFunctions(3, type_.get()) != 0)
         throw std::runtime_error("the plug-in refused the fake host's records");

@@ -304,7 +304,7 @@ TEST(MeshObject, BuildMeshEmitPathFillsOneRecordPerTriangleAndHonoursInvert) {
               (std::vector<std::string>{"BeginMesh 2 0", "EmitTriangle", "EmitTriangle"}));
     ASSERT_EQ(log.records.size(), 2u);
     const TriangleRecord& r = log.records[0];
-    EXPECT_EQ(r.tag, 100);
+    EXPECT_EQ(r.tag, TRIANGLE_RECORD_TAG);
     EXPECT_EQ(r.contents, 3);
     // Stored (0, 1, 2) arrives as (0, 2, 1).
     EXPECT_EQ(std::vector<double>(r.positions, r.positions + 9),
@@ -364,8 +364,8 @@ TEST(MeshObject, ValueInfoAndValueChangedForTheSmoothingAngle) {
     ValueDescriptor d;
     std::memset(&d, 0xcc, sizeof(d));
     EXPECT_EQ(host.type().getValueInfo(o, 1003, &d), 1);
-    EXPECT_EQ(d.tag, 100);
-    EXPECT_EQ(d.kind, 1);
+    EXPECT_EQ(d.tag, VALUE_DESCRIPTOR_TAG);
+    EXPECT_EQ(d.kind, VALUE_DESCRIPTOR_KIND);
     EXPECT_EQ(d.value, 30.0);
     EXPECT_EQ(d.minimum, 0.0);
     EXPECT_EQ(d.maximum, 180.0);
