@@ -9,15 +9,15 @@ namespace {
 void checkFilled(const SceneObject& o, std::vector<std::string>& breaks) {
     if (o.allocatedVertices < 0)
         return; // never allocated: an empty mesh object
-    const auto filled = [&](size_t have, int32_t allocated, const char* what) {
-        if (have != static_cast<size_t>(allocated))
+    const auto filled = [&](int32_t have, int32_t allocated, const char* what) {
+        if (have != allocated)
             breaks.push_back(o.name + ": " + std::to_string(have) + " " + what + " of " +
                              std::to_string(allocated) + " allocated");
     };
-    filled(o.mesh.vertices.size() / 3, o.allocatedVertices, "vertices");
-    filled(o.mesh.edges.size() / 2, o.allocatedEdges, "edges");
-    filled(o.mesh.uvs.size() / 3, o.allocatedTextureVertices, "texture vertices");
-    filled(o.mesh.faces.size() / 3, o.allocatedFaces < 0 ? 0 : o.allocatedFaces, "faces");
+    filled(o.filledVertices, o.allocatedVertices, "vertices");
+    filled(o.filledEdges, o.allocatedEdges, "edges");
+    filled(o.filledTextureVertices, o.allocatedTextureVertices, "texture vertices");
+    filled(o.filledFaces, o.allocatedFaces < 0 ? 0 : o.allocatedFaces, "faces");
 }
 
 } // namespace

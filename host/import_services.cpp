@@ -19,13 +19,17 @@ template <typename T> void append3(std::vector<T>& values, T a, T b, T c) {
     values.push_back(c);
 }
 
-SceneObject* meshObject(MeshDataHandle mesh, const char* what) {
+[[gnu::noinline]] SceneObject* notAMesh(const char* what) {
+    ActiveHost()->fail(std::string(what) + ": not the mesh handle of a polygon mesh");
+    return nullptr;
+}
+
+// Inline into every builder service: the plug-in calls them millions of times.
+inline SceneObject* meshObject(MeshDataHandle mesh, const char* what) {
     SceneObject* object = ActiveHost()->scene().find(mesh);
-    if (!object || object->kind != KIND_POLYGON_MESH) {
-        ActiveHost()->fail(std::string(what) + ": not the mesh handle of a polygon mesh");
-        return nullptr;
-    }
-    return object;
+    if (object && object->kind == KIND_POLYGON_MESH) [[likely]]
+        return object;
+    return notAMesh(what);
 }
 
 int32_t TESSOID_STDCALL allocateMesh(MeshDataHandle mesh, int32_t vertices, int32_t edges,
@@ -56,7 +60,8 @@ int32_t TESSOID_STDCALL allocateFaces(MeshDataHandle mesh, int32_t faces, int32_
     if (faces < 0 || zero != 0 || o->allocatedFaces >= 0 || o->allocatedVertices < 0)
         return ActiveHost()->fail("AllocateFaces: bad count, before AllocateMesh or twice");
     o->allocatedFaces = faces;
-    ReserveItems(o->mesh.faces, faces, 3);
+    if (ActiveHost()->keepsBuilderValues)
+        ReserveItems(o->mesh.faces, faces, 3);
     return 0;
 }
 
@@ -68,9 +73,11 @@ int32_t TESSOID_STDCALL addVertex(MeshDataHandle mesh, double x, double y, doubl
     SceneObject* o = meshObject(mesh, "AddVertex");
     if (!o)
         return 1;
-    if (o->mesh.vertices.size() / 3 >= static_cast<size_t>(std::max(o->allocatedVertices, 0)))
+    if (o->filledVertices >= o->allocatedVertices)
         return ActiveHost()->fail("AddVertex: more vertices than allocated");
-    append3(o->mesh.vertices, x, y, z);
+    ++o->filledVertices;
+    if (ActiveHost()->keepsBuilderValues)
+        append3(o->mesh.vertices, x, y, z);
     return 0;
 }
 
@@ -78,9 +85,11 @@ int32_t TESSOID_STDCALL addTextureVertex(MeshDataHandle mesh, double u, double v
     SceneObject* o = meshObject(mesh, "AddTextureVertex");
     if (!o)
         return 1;
-    if (o->mesh.uvs.size() / 3 >= static_cast<size_t>(o->allocatedTextureVertices))
+    if (o->filledTextureVertices >= o->allocatedTextureVertices)
         return ActiveHost()->fail("AddTextureVertex: more texture vertices than allocated");
-    append3(o->mesh.uvs, u, v, w);
+    ++o->filledTextureVertices;
+    if (ActiveHost()->keepsBuilderValues)
+        append3(o->mesh.uvs, u, v, w);
     return 0;
 }
 
@@ -88,11 +97,13 @@ int32_t TESSOID_STDCALL addEdge(MeshDataHandle mesh, int32_t from, int32_t to) {
     SceneObject* o = meshObject(mesh, "AddEdge");
     if (!o)
         return 1;
-    if (!vertexIndex(*o, from) || !vertexIndex(*o, to) ||
-        o->mesh.edges.size() / 2 >= static_cast<size_t>(o->allocatedEdges))
+    if (!vertexIndex(*o, from) || !vertexIndex(*o, to) || o->filledEdges >= o->allocatedEdges)
         return ActiveHost()->fail("AddEdge: index outside the vertices or too many edges");
-    o->mesh.edges.push_back(from);
-    o->mesh.edges.push_back(to);
+    ++o->filledEdges;
+    if (ActiveHost()->keepsBuilderValues) {
+        o->mesh.edges.push_back(from);
+        o->mesh.edges.push_back(to);
+    }
     return 0;
 }
 
@@ -102,11 +113,13 @@ int32_t TESSOID_STDCALL addFace(MeshDataHandle mesh, int32_t a, int32_t b, int32
     if (!o)
         return 1;
     if (!vertexIndex(*o, a) || !vertexIndex(*o, b) || !vertexIndex(*o, c) ||
-        o->mesh.faces.size() / 3 >= static_cast<size_t>(std::max(o->allocatedFaces, 0)))
+        o->filledFaces >= o->allocatedFaces)
         return ActiveHost()->fail("AddFace: index outside the vertices or too many faces");
-    append3(o->mesh.faces, a, b, c);
+    if (ActiveHost()->keepsBuilderValues)
+        append3(o->mesh.faces, a, b, c);
     if (unused)
-        *unused = static_cast<int32_t>(o->mesh.faces.size() / 3 - 1);
+        *unused = o->filledFaces;
+    ++o->filledFaces;
     return 0;
 }
 

@@ -348,6 +348,8 @@ int main(int argc, char** argv) {
             return EXIT_USAGE;
         }
         h.chosenFile = o.args.empty() ? "" : o.args[0];
+        // The report alone needs only the counts of a polygon mesh, not its values.
+        h.keepsBuilderValues = !o.sceneText.empty() || !o.pov.empty() || !o.render.empty();
         size_t before = h.scene().size();
         size_t debugBefore = host::DebugLines().size();
         h.runImportCommand();

@@ -12,9 +12,13 @@ namespace host {
 
 using namespace tessoid;
 
+namespace detail {
+PluginHost* activeHost = nullptr;
+}
+
 namespace {
 
-PluginHost* activeHost = nullptr;
+using detail::activeHost;
 
 constexpr int32_t HOST_DIALOG_VALUE = 7; // what the host stores at offset 272 of record 1
 constexpr size_t PLUGIN_PATH_BUFFER = 512;
@@ -128,10 +132,6 @@ template <size_t Size> bool extensionHeaderOk(const void* extension, int32_t ver
 }
 
 } // namespace
-
-PluginHost* ActiveHost() {
-    return activeHost;
-}
 
 PluginHost::PluginHost() {
     activeHost = this;

@@ -50,6 +50,9 @@ class PluginHost {
 
     // What the "user" answers when the plug-in asks for a file; empty: cancel.
     std::string chosenFile;
+    // Whether polygon meshes keep the values the builder adds. Without them the builder's
+    // calls are checked and counted all the same, which is all a report of the scene needs.
+    bool keepsBuilderValues = true;
 
     // Host-side record of what the plug-in did.
     std::vector<std::string> misuses; // every service call that broke the contract
@@ -115,8 +118,15 @@ class PluginHost {
     bool fileAsked_ = false;
 };
 
-// The host whose services the slots reach; one plug-in host per process.
-PluginHost* ActiveHost();
+namespace detail {
+extern PluginHost* activeHost;
+}
+
+// The host whose services the slots reach; one plug-in host per process. Inline: every
+// builder call of an import asks for it.
+inline PluginHost* ActiveHost() {
+    return detail::activeHost;
+}
 
 // Slots of the 3DS import's services (placement of cameras and lights).
 void InstallImportServices(tessoid::HostInterface& services);

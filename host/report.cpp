@@ -145,10 +145,9 @@ void printObject(PluginHost& host, SceneObject& object, int depth, std::ostream&
             << counts[1] << "  normals " << (mesh.normals.empty() ? "no" : "yes") << "  uvs "
             << (mesh.uvs.empty() ? "no" : "yes");
     } else if (object.kind == KIND_POLYGON_MESH) {
-        out << "  vertices " << object.mesh.vertices.size() / 3 << "  faces "
-            << object.mesh.faces.size() / 3;
-        if (!object.mesh.uvs.empty())
-            out << "  uvs " << object.mesh.uvs.size() / 3;
+        out << "  vertices " << object.filledVertices << "  faces " << object.filledFaces;
+        if (object.filledTextureVertices > 0)
+            out << "  uvs " << object.filledTextureVertices;
     } else if (object.kind == KIND_CAMERA) {
         out << "  at " << triple(object.position[0], object.position[1], object.position[2])
             << "  looking at " << triple(object.target[0], object.target[1], object.target[2])

@@ -15,9 +15,7 @@ SceneObject& Scene::add(int32_t kind, std::string name) {
     return ref;
 }
 
-SceneObject* Scene::find(HostHandle handle) {
-    if (lastFound_ && lastFound_->handle == handle)
-        return lastFound_;
+SceneObject* Scene::findUncached(HostHandle handle) {
     auto it = byHandle_.find(handle);
     if (it == byHandle_.end())
         return nullptr;

@@ -54,6 +54,9 @@ struct SceneObject {
     MeshData mesh;
     int32_t allocatedVertices = -1, allocatedEdges = 0, allocatedTextureVertices = 0;
     int32_t allocatedFaces = -1;
+    // What the builder has added: the counts its checks and the report go by, whether or
+    // not the host keeps the values in `mesh` (PluginHost::keepsBuilderValues).
+    int32_t filledVertices = 0, filledEdges = 0, filledTextureVertices = 0, filledFaces = 0;
     std::string assignedMaterial;
     // The hostile host refused the last GetObjectInfo of this object: a record written
     // back now would carry values the host never gave.
@@ -69,7 +72,10 @@ struct SceneObject {
 class Scene {
   public:
     SceneObject& add(int32_t kind, std::string name);
-    SceneObject* find(HostHandle handle);
+    // Every builder call of an import looks its object up, in long runs on one object.
+    SceneObject* find(HostHandle handle) {
+        return lastFound_ && lastFound_->handle == handle ? lastFound_ : findUncached(handle);
+    }
     SceneObject* findByName(const std::string& name);
     // Removes the object and its place in its parent; children become top-level.
     std::unique_ptr<SceneObject> remove(HostHandle handle);
@@ -80,9 +86,10 @@ class Scene {
     HostHandle current = 0;
 
   private:
+    SceneObject* findUncached(HostHandle handle);
+
     std::map<HostHandle, std::unique_ptr<SceneObject>> objects_; // creation order
-    // find() runs for every builder call of an import: a hash lookup, not a tree walk,
-    // and the builder's calls come in long runs on one object.
+    // A hash lookup for find(), not a tree walk.
     std::unordered_map<HostHandle, SceneObject*> byHandle_;
     SceneObject* lastFound_ = nullptr;
     HostHandle nextHandle_ = 0x1000;

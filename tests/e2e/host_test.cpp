@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
 #include "e2e_support.h"
@@ -15,6 +16,7 @@
 #include "plugin_host_fixture.h"
 #include "resources/resource.h"
 #include "tessoid_version.h"
+#include "tests/real_files.h"
 
 using namespace host;
 
@@ -158,6 +160,23 @@ TEST(HostCli, EverySlotKeepsItsCallingConvention) {
     EXPECT_NE(slots.out.find("slot GetInterfaceFunctions: 8 argument bytes, left to the caller"),
               std::string::npos)
         << slots.out;
+}
+
+// A plain import keeps only the counts of its polygon meshes, an import with scene text
+// their values too: the report and the exit code are the same either way.
+TEST(HostCli, ImportReportsTheSameWithOrWithoutTheMeshValues) {
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(realfiles::dir("3ds"))) {
+        const std::string file = entry.path().string();
+        SCOPED_TRACE(file);
+        const e2e::RunResult plain = e2e::runHost("import '" + file + "'");
+        const e2e::RunResult kept =
+            e2e::runHost("import '" + file + "' --scene-text '" + e2e::tempPath("kept.inc") + "'");
+        EXPECT_EQ(plain.exitCode, kept.exitCode);
+        EXPECT_EQ(plain.out, kept.out);
+        ++files;
+    }
+    EXPECT_GE(files, realfiles::atLeast(30, 10));
 }
 
 // A failed import tells the user why on stderr, without --verbose, and exits with 1.
