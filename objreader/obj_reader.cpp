@@ -16,6 +16,7 @@
 
 #include "objreader/ear_clipping.h"
 #include "objreader/number_scan.h"
+#include "objreader/scratch_array.h"
 #include "objreader/triangulate.h"
 
 namespace tessoid::obj {
@@ -252,8 +253,8 @@ class Parser {
     const char* pos_ = nullptr;
     const char* end_ = nullptr;
     std::vector<Float3> positions_;     // each accepted "v"
-    std::vector<int32_t> corners_;      // resolved indices of every face, faces in file order
-    std::vector<int32_t> cornerCounts_; // corners of each face
+    ScratchArray<int32_t> corners_;      // resolved indices of every face, faces in file order
+    ScratchArray<int32_t> cornerCounts_; // corners of each face
     int64_t triangleTotal_ = 0;
     int32_t highestIndex_ = -1; // largest positive reference, checked at the end
     int32_t highestIndexLine_ = 0;
@@ -523,8 +524,8 @@ ObjResult Parser::build(ObjMesh* mesh) {
         for (int32_t t = 0; t < count; ++t)
             *out++ = {index[local[3 * t]], index[local[3 * t + 1]], index[local[3 * t + 2]]};
     }
-    corners_ = std::vector<int32_t>();
-    cornerCounts_ = std::vector<int32_t>();
+    corners_.release();
+    cornerCounts_.release();
 
     assert(out == triangles.data() + triangles.size());
     mesh->vertexCount = static_cast<int32_t>(vertexCount);

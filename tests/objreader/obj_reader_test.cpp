@@ -1,5 +1,6 @@
 #include "objreader/number_scan.h"
 #include "objreader/obj_reader.h"
+#include "objreader/scratch_array.h"
 
 #include <gtest/gtest.h>
 
@@ -430,4 +431,23 @@ TEST(ObjRealFiles, EveryTestFileReadsOrFailsForItsReason) {
                 ASSERT_TRUE(i >= 0 && i < mesh.vertexCount) << name;
     }
     EXPECT_GE(size_t(files), realfiles::atLeast(30, 20));
+}
+
+// The corner arrays grow by realloc: every value survives each move of the block, and a
+// released array starts again from nothing.
+TEST(ScratchArray, KeepsEveryValueAcrossItsGrowthAndStartsOverWhenReleased) {
+    ScratchArray<int32_t> values;
+    for (int32_t i = 0; i < 300000; ++i)
+        values.push_back(i * 7 - 5);
+    ASSERT_EQ(values.size(), 300000u);
+    bool same = true;
+    for (int32_t i = 0; i < 300000; ++i)
+        same = same && values[size_t(i)] == i * 7 - 5 && values.data()[i] == values[size_t(i)];
+    EXPECT_TRUE(same);
+    values.release();
+    EXPECT_EQ(values.size(), 0u);
+    EXPECT_EQ(values.data(), nullptr);
+    values.push_back(42);
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0], 42);
 }
