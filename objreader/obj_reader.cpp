@@ -252,7 +252,7 @@ class Parser {
     LineSource& source_;
     const char* pos_ = nullptr;
     const char* end_ = nullptr;
-    std::vector<Float3> positions_;     // each accepted "v"
+    std::vector<Float3> positions_;      // each accepted "v"
     ScratchArray<int32_t> corners_;      // resolved indices of every face, faces in file order
     ScratchArray<int32_t> cornerCounts_; // corners of each face
     int64_t triangleTotal_ = 0;
