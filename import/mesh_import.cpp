@@ -206,9 +206,15 @@ HostHandle BuildPolygonMesh(const char* materialName, const std::string& objectN
         table.addEdge(mesh, f[1], f[2]);
         table.addEdge(mesh, f[2], f[0]);
     }
+    // The third coordinate is 0. Left a constant, it goes onto the stack as two 4-byte
+    // pushes, and a host that loads it as one double stalls on every call (a load
+    // spanning two stores cannot be forwarded); hidden from the optimizer, it is stored
+    // as one double like the other two.
     for (int32_t i = 0; i < texVertexCount; ++i) {
         const tds::TexCoord& t = source.texCoords[vertexOf(i)];
-        table.addTextureVertex(mesh, t.u, t.v, 0.0f);
+        double w = 0.0;
+        asm volatile("" : "+t"(w)); // in an x87 register: stored as one 8-byte double
+        table.addTextureVertex(mesh, t.u, t.v, w);
     }
     for (int32_t j = 0; j < faceCount; ++j) {
         int32_t f[3];
