@@ -265,23 +265,23 @@ class Parser {
 
 // The common corner "123", "123/..." or "-4/...": a plain integer that "%g" would end at
 // the first non-digit. Gives the reference "%g" into a float, truncated, would give, and
-// the position after the digits. Anything that could continue a number (".", "e", "x")
-// or doesn't start like this is left to scanFloat (nullptr).
-const char* scanCornerInteger(const char* p, const char* end, int64_t* reference) {
-    const bool negative = p < end && *p == '-';
+// the position after the digits. Anything that could continue a number (".", "e", "x"),
+// more than eight digits, or a start unlike this is left to scanFloat (nullptr). The
+// byte at the line's end is no digit and none of those, so no scan here checks the end.
+const char* scanCornerInteger(const char* p, int64_t* reference) {
+    const bool negative = *p == '-';
     if (negative)
         ++p;
     const char* const digits = p;
-    uint32_t v = 0;
-    while (p < end && static_cast<unsigned char>(*p - '0') < 10 && p - digits < 9)
+    uint32_t v = 0; // wraps past nine digits, which are refused below
+    while (static_cast<unsigned char>(*p - '0') < 10)
         v = v * 10 + uint32_t(*p++ - '0');
-    if (p == digits || p - digits == 9)
+    constexpr ptrdiff_t MAX_CORNER_DIGITS = 8;
+    if (p == digits || p - digits > MAX_CORNER_DIGITS)
         return nullptr;
-    if (p < end) {
-        const char c = static_cast<char>(*p | 0x20);
-        if (c == '.' || c == 'e' || c == 'x' || static_cast<unsigned char>(*p - '0') < 10)
-            return nullptr;
-    }
+    const char c = static_cast<char>(*p | 0x20);
+    if (c == '.' || c == 'e' || c == 'x')
+        return nullptr;
     // "%g" rounds the integer to float: above 2^24 to 24 significant bits, ties to even.
     // Done in integers, as an x87 build would not round a cast to float kept in a register.
     int64_t magnitude = v;
@@ -329,7 +329,7 @@ ObjResult Parser::parseFace() {
         // Only the vertex reference counts: whatever follows it ("/vt/vn", "//vn", "/vt"
         // or nothing) the corner is accepted once its first number is.
         int64_t k;
-        if (const char* after = scanCornerInteger(pos_, end_, &k)) {
+        if (const char* after = scanCornerInteger(pos_, &k)) {
             pos_ = after; // the rest of the corner ("/vt/vn") is skipped below
         } else {
             float value;
