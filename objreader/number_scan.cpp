@@ -33,6 +33,9 @@ constexpr double NEG_POW10[] = {1e-0,  1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6, 
 // most about 2.5 units (one rounding of the factor, one or two of the product).
 constexpr uint32_t PRODUCT_ERROR_MARGIN = 8;
 constexpr uint64_t MAX_EXACT_MANTISSA = uint64_t(1) << 53;
+// Mantissas below 2^24 with at most ten fraction digits need no halfway check.
+constexpr uint64_t SHORT_MANTISSA_LIMIT = uint64_t(1) << 24;
+constexpr int32_t SHORT_FRACTION_DIGITS = 10;
 constexpr int MAX_DIGITS = 19;             // fits a uint64_t
 constexpr int32_t EXPONENT_CLAMP = 100000; // beyond this every value is 0 or infinity anyway
 
@@ -78,6 +81,13 @@ bool roundsClearly(double q, uint32_t margin, float* out) {
 // Rounds w * 10^e (w exact, no dropped digits) to float when double arithmetic settles
 // it; false otherwise.
 bool convertFast(uint64_t w, int32_t e, float* out) {
+    if (w < SHORT_MANTISSA_LIMIT && e < 0 && e >= -SHORT_FRACTION_DIGITS) {
+        // Short decimals, the common case ("0.123456"): w / 10^k lies at least 2^-25 / 5^k
+        // (relative) from any float halfway point, far beyond the product's error of
+        // about 2^-52, so the product rounds to the right float with no check.
+        *out = static_cast<float>(static_cast<double>(static_cast<int32_t>(w)) * NEG_POW10[-e]);
+        return true;
+    }
     if (w > MAX_EXACT_MANTISSA || e < -22 || e > 22)
         return false;
     const double wd = toDouble(w);
