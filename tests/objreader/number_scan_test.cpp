@@ -145,7 +145,7 @@ TEST(ScanFloat, MatchesTheLibraryOnRandomDecimals) {
     char buffer[64];
     for (int i = 0; i < 200000; ++i) {
         // Mix of OBJ-like fixed-point numbers and scientific ones around the float range ends.
-        const uint32_t pick = rng() % 4;
+        const uint32_t pick = rng() % 5;
         if (pick == 0) {
             std::snprintf(buffer, sizeof buffer, "%.6f",
                           std::ldexp(double(rng()) - 2147483648.0, -int(rng() % 40)));
@@ -159,8 +159,18 @@ TEST(ScanFloat, MatchesTheLibraryOnRandomDecimals) {
             std::memcpy(&f, &bits, 4);
             std::snprintf(buffer, sizeof buffer, "%.17g",
                           (double(f) + double(std::nextafter(f, INFINITY))) / 2);
-        } else {
+        } else if (pick == 3) {
             std::snprintf(buffer, sizeof buffer, "%u.%u", rng() % 100000, rng());
+        } else {
+            // Mantissas below 2^24 with one to ten fraction digits, which round without
+            // a halfway check: the digits of w with the point k places from the end.
+            const uint32_t w = rng() % (uint32_t(1) << 24);
+            const int k = 1 + int(rng() % 10);
+            std::string digits = std::to_string(w);
+            if (int(digits.size()) <= k)
+                digits.insert(0, size_t(k) + 1 - digits.size(), '0');
+            digits.insert(digits.size() - size_t(k), ".");
+            std::snprintf(buffer, sizeof buffer, "%s%s", rng() % 2 ? "-" : "", digits.c_str());
         }
         expectSameAsLibrary(buffer);
         if (HasFailure())
