@@ -31,8 +31,8 @@ std::vector<std::string> ContractBreaks(PluginHost& host) {
             checkFilled(*o, breaks);
         if (!o->pluginObject)
             continue;
-        MeshData drawn;
-        if (!host.draw(o->handle, false, drawn) || !host.draw(o->handle, true, drawn))
+        DrawnCounts drawn;
+        if (!host.drawCounted(o->handle, false, drawn) || !host.drawCounted(o->handle, true, drawn))
             breaks.push_back(o->name + ": BuildMesh broke the builder's rules");
     }
     return breaks;

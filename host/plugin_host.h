@@ -73,6 +73,9 @@ class PluginHost {
 
     // Draws a plug-in object through BuildMesh, with the EmitTriangle form or the indexed form.
     bool draw(HostHandle handle, bool emitTriangles, MeshData& out);
+    // The same draw, checked the same way, keeping only what the report and the contract
+    // check ask of it.
+    bool drawCounted(HostHandle handle, bool emitTriangles, DrawnCounts& out);
 
     // Scene files of the host's own: each plug-in object framed with its saved size.
     bool saveScene(const std::string& path);
@@ -102,6 +105,7 @@ class PluginHost {
 
   private:
     void destroyPluginObject(SceneObject& object);
+    bool drawInto(HostHandle handle, bool emitTriangles, MeshData* keep, DrawnCounts& counts);
     std::string nextObjectName();
 
     LibraryLoader library_;

@@ -17,10 +17,10 @@ namespace {
 // ---- drawing ----------------------------------------------------------------
 
 struct DrawContext {
-    MeshData* mesh = nullptr;
+    MeshData* mesh = nullptr; // null: the draw is checked and counted, nothing is kept
     int32_t vertexCount = 0, normalCount = 0, uvCount = 0, faceCount = 0;
     bool began = false;
-    std::vector<int32_t> normalFaces, uvFaces;
+    DrawnCounts counts;
 };
 
 DrawContext* drawing = nullptr; // the two per-triangle functions get no context
@@ -45,27 +45,33 @@ int32_t TESSOID_STDCALL builderBeginMesh(void* ctx, int32_t faces, int32_t zero)
         return ActiveHost()->fail("BeginMesh: bad face count or called twice");
     d->began = true;
     d->faceCount = faces;
-    ReserveItems(d->mesh->faces, faces, 3);
+    if (d->mesh)
+        ReserveItems(d->mesh->faces, faces, 3);
     return 0;
 }
 int32_t setTriples(DrawContext* d, int32_t count, const double* triples, int32_t declared,
-                   std::vector<double>& into, const char* what) {
+                   std::vector<double> MeshData::*into, const char* what) {
     if (!d->began || count != declared || !triples)
         return ActiveHost()->fail(std::string(what) + ": count differs from DeclareCounts");
-    into.assign(triples, triples + 3 * count);
+    if (d->mesh)
+        (d->mesh->*into).assign(triples, triples + 3 * count);
     return 0;
 }
 int32_t TESSOID_STDCALL builderSetVertices(void* ctx, int32_t count, const double* t) {
     auto* d = static_cast<DrawContext*>(ctx);
-    return setTriples(d, count, t, d->vertexCount, d->mesh->vertices, "SetVertices");
+    return setTriples(d, count, t, d->vertexCount, &MeshData::vertices, "SetVertices");
 }
 int32_t TESSOID_STDCALL builderSetNormals(void* ctx, int32_t count, const double* t) {
     auto* d = static_cast<DrawContext*>(ctx);
-    return setTriples(d, count, t, d->normalCount, d->mesh->normals, "SetNormals");
+    const int32_t r = setTriples(d, count, t, d->normalCount, &MeshData::normals, "SetNormals");
+    d->counts.normals = d->counts.normals || (r == 0 && count > 0);
+    return r;
 }
 int32_t TESSOID_STDCALL builderSetUVs(void* ctx, int32_t count, const double* t) {
     auto* d = static_cast<DrawContext*>(ctx);
-    return setTriples(d, count, t, d->uvCount, d->mesh->uvs, "SetUVs");
+    const int32_t r = setTriples(d, count, t, d->uvCount, &MeshData::uvs, "SetUVs");
+    d->counts.uvs = d->counts.uvs || (r == 0 && count > 0);
+    return r;
 }
 int32_t TESSOID_STDCALL builderSetEdges(void* ctx, int32_t count, const int32_t* pairs) {
     auto* d = static_cast<DrawContext*>(ctx);
@@ -74,7 +80,8 @@ int32_t TESSOID_STDCALL builderSetEdges(void* ctx, int32_t count, const int32_t*
     for (int32_t i = 0; i < 2 * count; ++i)
         if (!indexOk(pairs[i], d->vertexCount))
             return ActiveHost()->fail("SetEdges: index outside the vertices");
-    d->mesh->edges.assign(pairs, pairs + 2 * count);
+    if (d->mesh)
+        d->mesh->edges.assign(pairs, pairs + 2 * count);
     return 0;
 }
 int32_t TESSOID_STDCALL builderAddTriangle(void* ctx, int32_t a, int32_t b, int32_t c,
@@ -84,37 +91,44 @@ int32_t TESSOID_STDCALL builderAddTriangle(void* ctx, int32_t a, int32_t b, int3
         return ActiveHost()->fail("AddTriangle: before BeginMesh or null id pointer");
     if (!indexOk(a, d->vertexCount) || !indexOk(b, d->vertexCount) || !indexOk(c, d->vertexCount))
         return ActiveHost()->fail("AddTriangle: index outside the vertices");
-    *outId = static_cast<int32_t>(d->mesh->faces.size() / 3);
-    std::vector<int32_t>& faces = d->mesh->faces;
-    faces.push_back(a);
-    faces.push_back(b);
-    faces.push_back(c);
+    *outId = d->counts.faces++;
+    if (d->mesh) {
+        std::vector<int32_t>& faces = d->mesh->faces;
+        faces.push_back(a);
+        faces.push_back(b);
+        faces.push_back(c);
+    }
     return 0;
 }
-int32_t setTriangleIndices(int32_t id, int32_t a, int32_t b, int32_t c, int32_t count,
-                           std::vector<int32_t>& into, const char* what) {
-    DrawContext* d = drawing;
-    if (id < 0 || static_cast<size_t>(id) >= d->mesh->faces.size() / 3 || !indexOk(a, count) ||
-        !indexOk(b, count) || !indexOk(c, count))
+// The per-corner indices of a triangle already added: checked, not kept (no output uses
+// them).
+int32_t checkTriangleIndices(int32_t id, int32_t a, int32_t b, int32_t c, int32_t count,
+                             const char* what) {
+    const DrawContext* d = drawing;
+    if (id < 0 || id >= d->counts.faces || !indexOk(a, count) || !indexOk(b, count) ||
+        !indexOk(c, count))
         return ActiveHost()->fail(std::string(what) + ": bad triangle id or index");
-    into.insert(into.end(), {id, a, b, c});
     return 0;
 }
 int32_t TESSOID_STDCALL builderSetTriangleNormals(int32_t id, int32_t a, int32_t b, int32_t c) {
     if (!drawing)
         return ActiveHost()->fail("SetTriangleNormals: outside BuildMesh");
-    return setTriangleIndices(id, a, b, c, drawing->normalCount, drawing->normalFaces,
-                              "SetTriangleNormals");
+    return checkTriangleIndices(id, a, b, c, drawing->normalCount, "SetTriangleNormals");
 }
 int32_t TESSOID_STDCALL builderSetTriangleUVs(int32_t id, int32_t a, int32_t b, int32_t c) {
     if (!drawing)
         return ActiveHost()->fail("SetTriangleUVs: outside BuildMesh");
-    return setTriangleIndices(id, a, b, c, drawing->uvCount, drawing->uvFaces, "SetTriangleUVs");
+    return checkTriangleIndices(id, a, b, c, drawing->uvCount, "SetTriangleUVs");
 }
 int32_t TESSOID_STDCALL builderEmitTriangle(void* ctx, const TriangleRecord* t) {
     auto* d = static_cast<DrawContext*>(ctx);
     if (!d->began || !t || t->tag != TRIANGLE_RECORD_TAG)
         return ActiveHost()->fail("EmitTriangle: before BeginMesh or bad record");
+    ++d->counts.faces;
+    d->counts.normals = d->counts.normals || (t->contents & TRIANGLE_HAS_NORMALS);
+    d->counts.uvs = d->counts.uvs || (t->contents & TRIANGLE_HAS_UVS);
+    if (!d->mesh)
+        return 0;
     MeshData& m = *d->mesh;
     for (int corner = 0; corner < 3; ++corner) {
         m.faces.push_back(static_cast<int32_t>(m.vertices.size() / 3));
@@ -194,12 +208,23 @@ bool getU32(const std::vector<uint8_t>& in, size_t& pos, uint32_t& v) {
 } // namespace
 
 bool PluginHost::draw(HostHandle handle, bool emitTriangles, MeshData& out) {
+    out = MeshData{};
+    DrawnCounts counts;
+    return drawInto(handle, emitTriangles, &out, counts);
+}
+
+bool PluginHost::drawCounted(HostHandle handle, bool emitTriangles, DrawnCounts& out) {
+    out = DrawnCounts{};
+    return drawInto(handle, emitTriangles, nullptr, out);
+}
+
+bool PluginHost::drawInto(HostHandle handle, bool emitTriangles, MeshData* keep,
+                          DrawnCounts& counts) {
     SceneObject* object = scene_.find(handle);
     if (!object || !object->pluginObject || !objectType_->buildMesh)
         return false;
-    out = MeshData{};
     DrawContext context;
-    context.mesh = &out;
+    context.mesh = keep;
     HostBuilder builder{};
     builder.context = &context;
     builder.declareCounts = builderDeclareCounts;
@@ -216,9 +241,10 @@ bool PluginHost::draw(HostHandle handle, bool emitTriangles, MeshData& out) {
     drawing = &context;
     objectType_->buildMesh(object->pluginObject, 0, &builder);
     drawing = nullptr;
-    if (context.began && static_cast<size_t>(context.faceCount) != out.faces.size() / 3)
+    counts = context.counts;
+    if (context.began && context.faceCount != counts.faces)
         fail("BuildMesh: BeginMesh announced " + std::to_string(context.faceCount) + " faces, " +
-             std::to_string(out.faces.size() / 3) + " came");
+             std::to_string(counts.faces) + " came");
     return misuses.size() == misusesBefore;
 }
 

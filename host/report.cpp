@@ -137,13 +137,13 @@ void printMaterial(Scene& scene, const SceneObject& material, std::ostream& out)
 void printObject(PluginHost& host, SceneObject& object, int depth, std::ostream& out) {
     out << std::string(2 * depth, ' ') << object.name << "  (" << kindName(object.kind) << ")";
     if (object.pluginObject) {
-        MeshData mesh;
-        host.draw(object.handle, false, mesh);
+        DrawnCounts drawn;
+        host.drawCounted(object.handle, false, drawn);
         int32_t counts[2] = {0, 0};
         host.objectType().enumVerticesAndEdges(object.pluginObject, counts, countVertex, countEdge);
-        out << "  vertices " << counts[0] << "  triangles " << mesh.faces.size() / 3 << "  edges "
-            << counts[1] << "  normals " << (mesh.normals.empty() ? "no" : "yes") << "  uvs "
-            << (mesh.uvs.empty() ? "no" : "yes");
+        out << "  vertices " << counts[0] << "  triangles " << drawn.faces << "  edges "
+            << counts[1] << "  normals " << (drawn.normals ? "yes" : "no") << "  uvs "
+            << (drawn.uvs ? "yes" : "no");
     } else if (object.kind == KIND_POLYGON_MESH) {
         out << "  vertices " << object.filledVertices << "  faces " << object.filledFaces;
         if (object.filledTextureVertices > 0)

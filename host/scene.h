@@ -35,6 +35,12 @@ struct MeshData {
     std::vector<int32_t> edges; // index pairs
 };
 
+// What a draw gave as counts: triangles, and whether normals and uvs came.
+struct DrawnCounts {
+    int32_t faces = 0;
+    bool normals = false, uvs = false;
+};
+
 struct SceneObject {
     HostHandle handle = 0;
     int32_t kind = 0;

@@ -86,6 +86,17 @@ class TessellateE2E : public e2e::PluginHostTest {
         Soup soup;
         if (!h.draw(handle, true, mesh))
             return soup;
+        // The counted draw of the report and the contract check counts what a kept draw
+        // keeps, in both forms.
+        for (bool emit : {true, false}) {
+            DrawnCounts counted;
+            MeshData kept;
+            EXPECT_TRUE(h.drawCounted(handle, emit, counted));
+            EXPECT_TRUE(h.draw(handle, emit, kept));
+            EXPECT_EQ(counted.faces, int32_t(kept.faces.size() / 3));
+            EXPECT_EQ(counted.normals, !kept.normals.empty());
+            EXPECT_EQ(counted.uvs, !kept.uvs.empty());
+        }
         soup.positions = triples(mesh.vertices);
         soup.normals = triples(mesh.normals);
         soup.uvs = triples(mesh.uvs);
