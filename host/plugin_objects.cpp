@@ -293,7 +293,11 @@ bool PluginHost::loadScene(const std::string& path) {
         error_ = "cannot open " + path + ": " + (errno ? std::strerror(errno) : "open failed");
         return false;
     }
-    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), {});
+    // In blocks, not a character at a time: a scene of imported meshes runs to megabytes.
+    std::vector<uint8_t> file;
+    char block[64 * 1024];
+    while (in.read(block, sizeof block) || in.gcount() > 0)
+        file.insert(file.end(), block, block + in.gcount());
     size_t pos = 4;
     uint32_t format = 0, count = 0;
     if (file.size() < 4 || std::memcmp(file.data(), SCENE_MAGIC, 4) != 0 ||
