@@ -69,28 +69,52 @@ bool vertexIndex(const SceneObject& o, int32_t i) {
     return i >= 0 && i < o.allocatedVertices;
 }
 
-int32_t TESSOID_STDCALL addVertex(MeshDataHandle mesh, double x, double y, double z) {
+// One more vertex of the mesh, checked and counted: its object, or null when refused.
+inline SceneObject* countedVertex(MeshDataHandle mesh) {
     SceneObject* o = meshObject(mesh, "AddVertex");
     if (!o)
-        return 1;
-    if (o->filledVertices >= o->allocatedVertices)
-        return ActiveHost()->fail("AddVertex: more vertices than allocated");
+        return nullptr;
+    if (o->filledVertices >= o->allocatedVertices) {
+        ActiveHost()->fail("AddVertex: more vertices than allocated");
+        return nullptr;
+    }
     ++o->filledVertices;
-    if (ActiveHost()->keepsBuilderValues)
-        append3(o->mesh.vertices, x, y, z);
-    return 0;
+    return o;
 }
-
-int32_t TESSOID_STDCALL addTextureVertex(MeshDataHandle mesh, double u, double v, double w) {
+inline SceneObject* countedTextureVertex(MeshDataHandle mesh) {
     SceneObject* o = meshObject(mesh, "AddTextureVertex");
     if (!o)
-        return 1;
-    if (o->filledTextureVertices >= o->allocatedTextureVertices)
-        return ActiveHost()->fail("AddTextureVertex: more texture vertices than allocated");
+        return nullptr;
+    if (o->filledTextureVertices >= o->allocatedTextureVertices) {
+        ActiveHost()->fail("AddTextureVertex: more texture vertices than allocated");
+        return nullptr;
+    }
     ++o->filledTextureVertices;
-    if (ActiveHost()->keepsBuilderValues)
-        append3(o->mesh.uvs, u, v, w);
+    return o;
+}
+
+int32_t TESSOID_STDCALL addVertex(MeshDataHandle mesh, double x, double y, double z) {
+    SceneObject* o = countedVertex(mesh);
+    if (!o)
+        return 1;
+    append3(o->mesh.vertices, x, y, z);
     return 0;
+}
+int32_t TESSOID_STDCALL addTextureVertex(MeshDataHandle mesh, double u, double v, double w) {
+    SceneObject* o = countedTextureVertex(mesh);
+    if (!o)
+        return 1;
+    append3(o->mesh.uvs, u, v, w);
+    return 0;
+}
+// The forms a host that keeps no values hands out. Their coordinates are left unnamed, so
+// the compiler reads none of them: it copies named double arguments into the frame on
+// entry, and that is most of what a call costs here, millions of times per import.
+int32_t TESSOID_STDCALL addVertexCounted(MeshDataHandle mesh, double, double, double) {
+    return countedVertex(mesh) ? 0 : 1;
+}
+int32_t TESSOID_STDCALL addTextureVertexCounted(MeshDataHandle mesh, double, double, double) {
+    return countedTextureVertex(mesh) ? 0 : 1;
 }
 
 int32_t TESSOID_STDCALL addEdge(MeshDataHandle mesh, int32_t from, int32_t to) {
@@ -232,8 +256,9 @@ void PluginHost::fillPolygonMeshRecord(SceneObject& object, uint8_t* extension1)
     table->allocateMesh = allocateMesh;
     table->allocateFaces = allocateFaces;
     table->addFace = addFace;
-    table->addVertex = addVertex;
-    table->addTextureVertex = addTextureVertex;
+    const bool keeps = keepsBuilderValues;
+    table->addVertex = keeps ? addVertex : addVertexCounted;
+    table->addTextureVertex = keeps ? addTextureVertex : addTextureVertexCounted;
     table->addEdge = addEdge;
 }
 

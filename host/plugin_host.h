@@ -52,6 +52,7 @@ class PluginHost {
     std::string chosenFile;
     // Whether polygon meshes keep the values the builder adds. Without them the builder's
     // calls are checked and counted all the same, which is all a report of the scene needs.
+    // Read when a mesh's builder table is handed out.
     bool keepsBuilderValues = true;
 
     // Host-side record of what the plug-in did.
