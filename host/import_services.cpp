@@ -69,39 +69,43 @@ bool vertexIndex(const SceneObject& o, int32_t i) {
     return i >= 0 && i < o.allocatedVertices;
 }
 
+// A kind of vertex the builder counts: the service that adds one, its counts in the
+// object, and what a plug-in that adds too many is told.
+struct CountedVertexKind {
+    const char* service;
+    int32_t SceneObject::*filled;
+    int32_t SceneObject::*allocated;
+    const char* tooMany;
+};
+constexpr CountedVertexKind VERTICES{"AddVertex", &SceneObject::filledVertices,
+                                     &SceneObject::allocatedVertices,
+                                     "AddVertex: more vertices than allocated"};
+constexpr CountedVertexKind TEXTURE_VERTICES{
+    "AddTextureVertex", &SceneObject::filledTextureVertices, &SceneObject::allocatedTextureVertices,
+    "AddTextureVertex: more texture vertices than allocated"};
+
 // One more vertex of the mesh, checked and counted: its object, or null when refused.
-inline SceneObject* countedVertex(MeshDataHandle mesh) {
-    SceneObject* o = meshObject(mesh, "AddVertex");
+inline SceneObject* countedVertex(MeshDataHandle mesh, const CountedVertexKind& kind) {
+    SceneObject* o = meshObject(mesh, kind.service);
     if (!o)
         return nullptr;
-    if (o->filledVertices >= o->allocatedVertices) {
-        ActiveHost()->fail("AddVertex: more vertices than allocated");
+    if (o->*kind.filled >= o->*kind.allocated) {
+        ActiveHost()->fail(kind.tooMany);
         return nullptr;
     }
-    ++o->filledVertices;
-    return o;
-}
-inline SceneObject* countedTextureVertex(MeshDataHandle mesh) {
-    SceneObject* o = meshObject(mesh, "AddTextureVertex");
-    if (!o)
-        return nullptr;
-    if (o->filledTextureVertices >= o->allocatedTextureVertices) {
-        ActiveHost()->fail("AddTextureVertex: more texture vertices than allocated");
-        return nullptr;
-    }
-    ++o->filledTextureVertices;
+    ++(o->*kind.filled);
     return o;
 }
 
 int32_t TESSOID_STDCALL addVertex(MeshDataHandle mesh, double x, double y, double z) {
-    SceneObject* o = countedVertex(mesh);
+    SceneObject* o = countedVertex(mesh, VERTICES);
     if (!o)
         return 1;
     append3(o->mesh.vertices, x, y, z);
     return 0;
 }
 int32_t TESSOID_STDCALL addTextureVertex(MeshDataHandle mesh, double u, double v, double w) {
-    SceneObject* o = countedTextureVertex(mesh);
+    SceneObject* o = countedVertex(mesh, TEXTURE_VERTICES);
     if (!o)
         return 1;
     append3(o->mesh.uvs, u, v, w);
@@ -111,10 +115,10 @@ int32_t TESSOID_STDCALL addTextureVertex(MeshDataHandle mesh, double u, double v
 // the compiler reads none of them: it copies named double arguments into the frame on
 // entry, and that is most of what a call costs here, millions of times per import.
 int32_t TESSOID_STDCALL addVertexCounted(MeshDataHandle mesh, double, double, double) {
-    return countedVertex(mesh) ? 0 : 1;
+    return countedVertex(mesh, VERTICES) ? 0 : 1;
 }
 int32_t TESSOID_STDCALL addTextureVertexCounted(MeshDataHandle mesh, double, double, double) {
-    return countedTextureVertex(mesh) ? 0 : 1;
+    return countedVertex(mesh, TEXTURE_VERTICES) ? 0 : 1;
 }
 
 int32_t TESSOID_STDCALL addEdge(MeshDataHandle mesh, int32_t from, int32_t to) {
