@@ -12,7 +12,7 @@ namespace tessoid::obj {
 namespace {
 
 inline bool isDigit(char c) {
-    return static_cast<unsigned char>(c - '0') < 10;
+    return detail::isDecimalDigit(c);
 }
 inline bool isHexDigit(char c) {
     return isDigit(c) || static_cast<unsigned char>((c | 0x20) - 'a') < 6;
@@ -24,18 +24,12 @@ inline char lower(char c) {
 // Exactly representable powers of ten.
 constexpr double POW10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-// The doubles nearest to 10^-k.
-constexpr double NEG_POW10[] = {1e-0,  1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
-                                1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15,
-                                1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21, 1e-22};
+using detail::NEG_POW10;
 // How close, in units of the last place of a double, a product by NEG_POW10 may come to a
 // float halfway point before the exact quotient decides instead: the product is off by at
 // most about 2.5 units (one rounding of the factor, one or two of the product).
 constexpr uint32_t PRODUCT_ERROR_MARGIN = 8;
 constexpr uint64_t MAX_EXACT_MANTISSA = uint64_t(1) << 53;
-// Mantissas below 2^24 with at most ten fraction digits need no halfway check.
-constexpr uint64_t SHORT_MANTISSA_LIMIT = uint64_t(1) << 24;
-constexpr int32_t SHORT_FRACTION_DIGITS = 10;
 constexpr int MAX_DIGITS = 19;             // fits a uint64_t
 constexpr int32_t EXPONENT_CLAMP = 100000; // beyond this every value is 0 or infinity anyway
 
@@ -81,11 +75,8 @@ bool roundsClearly(double q, uint32_t margin, float* out) {
 // Rounds w * 10^e (w exact, no dropped digits) to float when double arithmetic settles
 // it; false otherwise.
 bool convertFast(uint64_t w, int32_t e, float* out) {
-    if (w < SHORT_MANTISSA_LIMIT && e < 0 && e >= -SHORT_FRACTION_DIGITS) {
-        // Short decimals, the common case ("0.123456"): w / 10^k lies at least 2^-25 / 5^k
-        // (relative) from any float halfway point, far beyond the product's error of
-        // about 2^-52, so the product rounds to the right float with no check.
-        *out = static_cast<float>(static_cast<double>(static_cast<int32_t>(w)) * NEG_POW10[-e]);
+    if (w < detail::SHORT_MANTISSA_LIMIT && e < 0 && e >= -detail::SHORT_FRACTION_DIGITS) {
+        *out = detail::shortDecimalValue(static_cast<uint32_t>(w), -e); // "0.123456"
         return true;
     }
     if (w > MAX_EXACT_MANTISSA || e < -22 || e > 22)

@@ -306,7 +306,9 @@ ObjResult Parser::parseVertex(const char* p, const char* end) {
     int count = 0;
     while (count < 4) {
         float value;
-        p = scanFloat(p, end, &value);
+        // The common short decimal first; the byte at the line's end stops its scan.
+        const char* const after = scanShortDecimal(p, &value);
+        p = after ? after : scanFloat(p, end, &value);
         if (!p)
             break;
         if (count < 3)

@@ -7,9 +7,11 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 using tessoid::obj::scanFloat;
 using tessoid::obj::scanInt;
+using tessoid::obj::scanShortDecimal;
 using tessoid::obj::skipFloat;
 
 namespace {
@@ -176,6 +178,50 @@ TEST(ScanFloat, MatchesTheLibraryOnRandomDecimals) {
         if (HasFailure())
             return;
     }
+}
+
+// The short path gives scanFloat's extent and value bits for what it takes, and takes the
+// common vertex coordinates.
+TEST(ScanShortDecimal, TakesCommonCoordinatesAsScanFloatReadsThem) {
+    std::mt19937 rng(77);
+    std::vector<std::string> texts = {"0.059426", "-12.5", " \t-.5", "+3.25", "-0.000000",
+                                      "1.5 2", "1.2.3", "0.1x", "1234.5678"};
+    char buffer[64];
+    for (int i = 0; i < 100000; ++i) {
+        std::snprintf(buffer, sizeof buffer, "%s%.*f", rng() % 2 ? " " : "", int(1 + rng() % 9),
+                      std::ldexp(double(rng()) - 2147483648.0, -int(rng() % 44)));
+        texts.push_back(buffer);
+    }
+    int taken = 0;
+    for (const std::string& text : texts) {
+        float fast = 0;
+        const char* fastEnd = scanShortDecimal(text.c_str(), &fast);
+        if (!fastEnd)
+            continue;
+        ++taken;
+        float value = 0;
+        const char* end = scanFloat(text.data(), text.data() + text.size(), &value);
+        ASSERT_EQ(fastEnd, end) << '"' << text << '"';
+        ASSERT_EQ(bitsOf(fast), bitsOf(value)) << '"' << text << '"';
+    }
+    for (size_t i = 0; i < 9; ++i) {
+        float value = 0;
+        EXPECT_NE(scanShortDecimal(texts[i].c_str(), &value), nullptr) << texts[i];
+    }
+    EXPECT_GT(taken, 30000);
+}
+
+// What it can't settle alone it leaves to scanFloat: exponents, no fraction digits, ten
+// digits or more, mantissas from 2^24 up, and anything but a plain decimal.
+TEST(ScanShortDecimal, RefusesWhatItCannotSettle) {
+    for (const char* text : {"1.5e3", "1.5E-3", "5.", "5", ".", "-", "1234567.890", "16777216.0",
+                             "0.16777216", "nan", "inf", "0x1.8p1", "\v1.5", "--1.5", "#1.5", ""}) {
+        float value = 0;
+        EXPECT_EQ(scanShortDecimal(text, &value), nullptr) << '"' << text << '"';
+    }
+    float value = 0;
+    EXPECT_NE(scanShortDecimal("1677721.5", &value), nullptr); // just below 2^24
+    EXPECT_EQ(value, 1677721.5f);
 }
 
 TEST(ScanInt, AcceptanceAndSaturation) {
