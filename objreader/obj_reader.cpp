@@ -314,6 +314,8 @@ ObjResult Parser::parseVertex(const char* p, const char* end) {
         if (count < 3)
             xyz[count] = value;
         ++count;
+        if (p == end)
+            break; // the line's end, where no number can follow
     }
     if (count == 0)
         return fail(ObjResult::BadVertex);
@@ -324,10 +326,14 @@ ObjResult Parser::parseVertex(const char* p, const char* end) {
 ObjResult Parser::parseFace() {
     const size_t first = corners_.size();
     const int64_t accepted = int64_t(positions_.size());
+    // Kept in locals while the corners are read; a failure ends the read, which then
+    // needs neither.
+    int32_t highest = highestIndex_;
+    int32_t highestLine = highestIndexLine_;
+    skipBlanks(); // each corner below ends with the blanks after it
     while (!atLineEnd()) {
-        skipBlanks();
-        if (atLineEnd() || *pos_ == '#')
-            break; // blanks, a comment, or a continuation into an empty line end the list
+        if (*pos_ == '#')
+            break; // a comment, or a continuation into one, ends the list
         // Only the vertex reference counts: whatever follows it ("/vt/vn", "//vn", "/vt"
         // or nothing) the corner is accepted once its first number is.
         int64_t k;
@@ -344,9 +350,9 @@ ObjResult Parser::parseFace() {
         int32_t index;
         if (k > 0) {
             index = static_cast<int32_t>(k - 1);
-            if (index > highestIndex_) {
-                highestIndex_ = index;
-                highestIndexLine_ = source_.lineNumber();
+            if (index > highest) {
+                highest = index;
+                highestLine = source_.lineNumber();
             }
         } else {
             if (k == 0 || accepted + k < 0)
@@ -363,6 +369,8 @@ ObjResult Parser::parseFace() {
         skipToken();
         skipBlanks();
     }
+    highestIndex_ = highest;
+    highestIndexLine_ = highestLine;
     const size_t n = corners_.size() - first;
     if (n < 3)
         return fail(ObjResult::TooFewCorners);
