@@ -9,14 +9,26 @@
 namespace bench {
 
 struct Sample {
-    double seconds = 0;
+    double seconds = 0; // the whole run, unless the run timed the part it measures itself
     double peakBytes = 0;  // resident high-water mark above the start of the run
     double finalBytes = 0; // size of the arrays the run hands over
     int ok = 0;
 };
 
-// A contender: fills the sample's finalBytes and answers whether the run succeeded.
+// A contender: fills the sample's finalBytes and answers whether the run succeeded. A run
+// whose setup or checks are not part of what it measures times that part itself
+// (Stopwatch) and sets the sample's seconds.
 using RunFn = bool (*)(const char* path, Sample* sample);
+
+// Seconds since it was made.
+class Stopwatch {
+  public:
+    Stopwatch();
+    double seconds() const;
+
+  private:
+    double start_;
+};
 
 // Runs `run` once in a forked child, so that every peak starts from a clean slate.
 Sample measureInChild(RunFn run, const char* path);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench_measure.h"
 #include "host/plugin_host.h"
 #include "plugin/host_object_record.h"
 #include "plugin/import_records.h"
@@ -139,8 +140,11 @@ bool CountedImport(const std::string& pluginPath, const std::string& file, Impor
     services.setHostState = setHostState;
     services.finishMaterials = finishMaterials;
     h.chosenFile = file;
+    const Stopwatch import;
     h.runImportCommand();
+    const double seconds = import.seconds();
     *out = counts;
+    out->importSeconds = seconds;
     return true;
 }
 

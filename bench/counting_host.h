@@ -21,9 +21,11 @@ struct ImportCounts {
     int64_t textureVertices = 0;
     int64_t edges = 0;
     int64_t faces = 0;
+    double importSeconds = 0; // the import command alone, from its call until it returns
 };
 
-// Runs the plug-in's import command on `file` once; false when the plug-in could not be
+// Runs the plug-in's import command on `file` once (timed without loading the plug-in,
+// which a modeller does once per session); false when the plug-in could not be
 // loaded. One per process: the slots count into process-wide counters.
 bool CountedImport(const std::string& pluginPath, const std::string& file, ImportCounts* counts);
 
