@@ -40,10 +40,11 @@ void TessoidObject::SetSourceName(const char* text) {
 
 namespace {
 
-// The edge set is built a quarter of the vertices at a time, so that its scratch space is
-// a quarter of the faces' edges rather than all of them: the edge list, the faces and the
-// vertices are all alive at this point, and this is the import's highest memory.
-constexpr size_t EDGE_SET_BLOCKS = 4;
+// The edge set is built half of the vertices at a time, so that its scratch space is half
+// of the faces' edges rather than all of them: the edge list, the faces and the vertices
+// are all alive at this point, and this is the import's highest memory. (Each block reads
+// every face once more; four blocks kept less scratch, for about 6 % more time.)
+constexpr size_t EDGE_SET_BLOCKS = 2;
 // Partner lists up to this long are sorted by insertion.
 constexpr ptrdiff_t SMALL_SORT_SIZE = 16;
 
@@ -58,22 +59,28 @@ template <typename Visit> void eachEdge(const std::vector<IndexTriple>& faces, V
 } // namespace
 
 std::vector<EdgePair> BuildEdgeSet(const std::vector<IndexTriple>& faces) {
-    // Each edge is filed under its smaller end (a counting sort), then each vertex's few
-    // partners are sorted and repeats dropped: linear in the faces, where sorting all
-    // edges at once was not.
     int32_t highest = -1;
     for (const IndexTriple& f : faces) {
         assert(f.a >= 0 && f.b >= 0 && f.c >= 0);
         highest = std::max({highest, f.a, f.b, f.c});
     }
+    return BuildEdgeSet(faces, highest + 1);
+}
+
+std::vector<EdgePair> BuildEdgeSet(const std::vector<IndexTriple>& faces, int32_t vertexCount) {
+    // Each edge is filed under its smaller end (a counting sort), then each vertex's few
+    // partners are sorted and repeats dropped: linear in the faces, where sorting all
+    // edges at once was not.
     std::vector<EdgePair> edges;
-    if (highest < 0)
+    if (vertexCount <= 0 || faces.empty())
         return edges;
-    const size_t vertices = static_cast<size_t>(highest) + 1;
+    const size_t vertices = static_cast<size_t>(vertexCount);
     // start[v]: where v's partners begin among all filed edges; start[vertices] = 3 faces.
     std::vector<int32_t> start(vertices + 1, 0);
-    eachEdge(faces,
-             [&](int32_t p, int32_t q) { ++start[static_cast<size_t>(std::min(p, q)) + 1]; });
+    eachEdge(faces, [&](int32_t p, int32_t q) {
+        assert(p >= 0 && q >= 0 && p < vertexCount && q < vertexCount);
+        ++start[static_cast<size_t>(std::min(p, q)) + 1];
+    });
     for (size_t v = 1; v <= vertices; ++v)
         start[v] += start[v - 1];
 
@@ -175,7 +182,7 @@ int32_t TessoidObject::TakePendingMesh() {
     uvs = std::move(pending.uvs);
     edges.clear();
     dropUntrustedArrays();
-    edges = BuildEdgeSet(faces);
+    edges = BuildEdgeSet(faces, vertexCount()); // every corner is a vertex now
     pending.Clear();
     assert(ArraysAreConsistent());
     return 0;

@@ -78,6 +78,9 @@ class TessoidObject final : public ObjectBase {
 
 // Sorted unique undirected edges of `faces` (no negative index), smaller index first.
 std::vector<EdgePair> BuildEdgeSet(const std::vector<IndexTriple>& faces);
+// The same for faces whose every index is below vertexCount, which spares a pass to find
+// the highest.
+std::vector<EdgePair> BuildEdgeSet(const std::vector<IndexTriple>& faces, int32_t vertexCount);
 
 // Copies `text` into a 256-byte name field. A text of 255 characters or fewer is
 // kept whole; a longer one keeps its last 252 characters behind "...", so the

@@ -117,8 +117,12 @@ TEST(MeshObject, EdgeSetEqualsTheSortedUniqueEdgesOfAnyFaces) {
         for (auto [p, q] : expected)
             want.push_back({p, q});
         EXPECT_EQ(BuildEdgeSet(faces), want) << range;
+        // Given the vertex count, which may exceed the highest index used.
+        EXPECT_EQ(BuildEdgeSet(faces, range), want) << range;
+        EXPECT_EQ(BuildEdgeSet(faces, range + 7), want) << range;
     }
     EXPECT_TRUE(BuildEdgeSet({}).empty());
+    EXPECT_TRUE(BuildEdgeSet({}, 5).empty());
 }
 
 TEST(MeshObject, PendingSourceNameSkipsTheDialogAndLongPathsKeepTheirFileName) {
