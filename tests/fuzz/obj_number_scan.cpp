@@ -1,5 +1,6 @@
 // Differential target: the number scanners against the C library's "%g" and "%d" on the
-// same text, for acceptance, extent and value bits.
+// same text, for acceptance, extent and value bits, and the short-decimal path against
+// scanFloat.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
     } else if (after) {
         std::abort();
+    }
+    // The short-decimal path, where it takes the text, reads it as scanFloat does (the
+    // string's NUL is the readable byte it stops on).
+    float shortValue = 0;
+    if (const char* shortAfter = tessoid::obj::scanShortDecimal(begin, &shortValue)) {
+        if (shortAfter != after || std::memcmp(&shortValue, &value, 4) != 0)
+            std::abort();
     }
 
     int expectedInt = 0;
