@@ -48,9 +48,9 @@ void verdict(const char* label, double value, const char* op, double target, boo
 
 } // namespace
 
-Stopwatch::Stopwatch() : start_(std::chrono::duration<double>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count()) {}
+Stopwatch::Stopwatch()
+    : start_(std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+                 .count()) {}
 
 double Stopwatch::seconds() const {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())

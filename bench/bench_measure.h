@@ -9,7 +9,7 @@
 namespace bench {
 
 struct Sample {
-    double seconds = 0; // the whole run, unless the run timed the part it measures itself
+    double seconds = 0;    // the whole run, unless the run timed the part it measures itself
     double peakBytes = 0;  // resident high-water mark above the start of the run
     double finalBytes = 0; // size of the arrays the run hands over
     int ok = 0;

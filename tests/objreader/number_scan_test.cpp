@@ -184,8 +184,8 @@ TEST(ScanFloat, MatchesTheLibraryOnRandomDecimals) {
 // common vertex coordinates.
 TEST(ScanShortDecimal, TakesCommonCoordinatesAsScanFloatReadsThem) {
     std::mt19937 rng(77);
-    std::vector<std::string> texts = {"0.059426", "-12.5", " \t-.5", "+3.25", "-0.000000",
-                                      "1.5 2", "1.2.3", "0.1x", "1234.5678"};
+    std::vector<std::string> texts = {"0.059426", "-12.5", " \t-.5", "+3.25",    "-0.000000",
+                                      "1.5 2",    "1.2.3", "0.1x",   "1234.5678"};
     char buffer[64];
     for (int i = 0; i < 100000; ++i) {
         std::snprintf(buffer, sizeof buffer, "%s%.*f", rng() % 2 ? " " : "", int(1 + rng() % 9),
