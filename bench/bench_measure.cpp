@@ -48,14 +48,10 @@ void verdict(const char* label, double value, const char* op, double target, boo
 
 } // namespace
 
-Stopwatch::Stopwatch()
-    : start_(std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-                 .count()) {}
+Stopwatch::Stopwatch() : start_(std::chrono::steady_clock::now()) {}
 
 double Stopwatch::seconds() const {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-               .count() -
-           start_;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
 }
 
 Sample measureInChild(RunFn run, const char* path) {

@@ -3,6 +3,7 @@
 // from spawn to exit, medians, and the lines that set a figure beside its target.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,7 @@ class Stopwatch {
     double seconds() const;
 
   private:
-    double start_;
+    std::chrono::steady_clock::time_point start_;
 };
 
 // Runs `run` once in a forked child, so that every peak starts from a clean slate.
