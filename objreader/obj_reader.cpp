@@ -73,6 +73,29 @@ class LineSource {
         return true;
     }
 
+    // The start of the next line when the buffer already holds its line end, which saves
+    // the search for it: the caller reads the line up to its LF and passes that to endLine,
+    // or has takeLine find its end. nullptr when the line end is not yet read, and always
+    // once the text held a NUL, as such a line ends at the NUL.
+    const char* startLine() {
+        if (sawNul_ || !lastLf_ || head_ > lastLf_)
+            return nullptr;
+        ++lineNumber_;
+        return head_;
+    }
+    void endLine(const char* lf) {
+        assert(lf >= head_ && lf <= lastLf_ && *lf == '\n');
+        head_ += lf + 1 - head_;
+    }
+    void takeLine(Line* line) {
+        // lastLf_ is the nearest LF at the latest.
+        const char* const lf =
+            static_cast<const char*>(std::memchr(head_, '\n', size_t(lastLf_ + 1 - head_)));
+        line->begin = head_;
+        line->end = lf;
+        head_ += lf + 1 - head_;
+    }
+
     int32_t lineNumber() const { return lineNumber_; }
     bool failed() const { return failed_; }
     // A NUL, or many control characters, near the start: not a text file.
@@ -128,6 +151,14 @@ class LineSource {
             sawNul_ = true;
         convertLineEnds(fresh);
         *tail_ = '\0'; // every line, the last one too, ends at a byte no number continues
+        // The bytes kept from before hold no LF (they are the start of an unfinished line),
+        // so the last LF is among the fresh ones or there is none.
+        lastLf_ = nullptr;
+        for (const char* p = tail_; p != fresh;)
+            if (*--p == '\n') {
+                lastLf_ = p;
+                break;
+            }
     }
 
     void sniff(const char* from) {
@@ -178,6 +209,7 @@ class LineSource {
     size_t capacity_ = 0;
     char* head_ = nullptr;
     char* tail_ = nullptr;
+    const char* lastLf_ = nullptr; // the buffer's last LF
     bool eof_ = false;
     bool heldCR_ = false;
     bool sawNul_ = false;
@@ -210,6 +242,9 @@ class Parser {
         return fail(ObjResult::BadVertexReference);
     }
 
+    const char* parseCommonStatement(const char* line);
+    const char* parseCommonVertex(const char* p);
+    const char* parseCommonFace(const char* p);
     ObjResult parseVertex(const char* p, const char* end);
     ObjResult parseFace();
     void parseDegree();
@@ -256,7 +291,7 @@ class Parser {
     ScratchArray<int32_t> corners_;      // resolved indices of every face, faces in file order
     ScratchArray<int32_t> cornerCounts_; // corners of each face
     int64_t triangleTotal_ = 0;
-    int32_t highestIndex_ = -1; // largest positive reference, checked at the end
+    int32_t highestIndex_ = -1; // largest index referred to, checked at the end
     int32_t highestIndexLine_ = 0;
     int32_t degreeU_ = 0; // from the last "deg", sizing "bmat"
     int32_t degreeV_ = 0;
@@ -296,6 +331,98 @@ const char* scanCornerInteger(const char* p, int64_t* reference) {
         magnitude = int64_t(kept) << dropped;
     }
     *reference = negative ? -magnitude : magnitude;
+    return p;
+}
+
+// The zero-based index that reference k names among the `accepted` positions read so far:
+// a positive one counts from the first position (one past the last read is checked once
+// the file is read), a negative one back from the last. False for 0 and for a negative one
+// reaching before the first position.
+bool resolveReference(int64_t k, int64_t accepted, int32_t* index) {
+    if (k > 0) {
+        *index = static_cast<int32_t>(k - 1);
+        return true;
+    }
+    if (k == 0 || accepted + k < 0)
+        return false;
+    *index = static_cast<int32_t>(accepted + k);
+    return true;
+}
+
+// The rest of the common corner, "/vt/vn", "//vn" or "/vt", is digits and slashes ('/' to
+// '9' is one range). The byte at a line's end is none of them and stops the scan.
+const char* skipCornerRest(const char* p) {
+    while (static_cast<unsigned char>(*p - '/') <= '9' - '/')
+        ++p;
+    return p;
+}
+
+// Where nothing in the statement is out of the ordinary, as in most lines of most files:
+// "v" or "f" and a space at the start of the line, spaces between the arguments, short
+// decimals or plain corners, no comment. Such a line is read here in one pass up to its
+// LF (its end need not be found first), which is returned; for any other line this gives
+// nullptr having changed nothing, and the general path reads the line again and reports
+// its failures.
+const char* Parser::parseCommonStatement(const char* line) {
+    if (line[1] != ' ') // the LF, or the NUL after the text, at the latest
+        return nullptr;
+    if (line[0] == 'v')
+        return parseCommonVertex(line + 1);
+    if (line[0] == 'f')
+        return parseCommonFace(line + 1);
+    return nullptr;
+}
+
+// Three short decimals and the line's end (parseVertex reads the same into the same).
+const char* Parser::parseCommonVertex(const char* p) {
+    float xyz[3];
+    for (float& value : xyz)
+        if (!(p = scanShortDecimal(p, &value)))
+            return nullptr;
+    while (*p == ' ')
+        ++p;
+    if (*p != '\n')
+        return nullptr;
+    positions_.push_back(Float3{xyz[0], xyz[1], xyz[2]});
+    return p;
+}
+
+// Corners that start with a plain integer naming a position (parseFace accepts them alike).
+const char* Parser::parseCommonFace(const char* p) {
+    const size_t first = corners_.size();
+    const int64_t accepted = int64_t(positions_.size());
+    int32_t highest = highestIndex_;
+    while (*p == ' ')
+        ++p;
+    while (*p != '\n') {
+        int64_t k;
+        const char* const after = scanCornerInteger(p, &k);
+        int32_t index;
+        if (!after || !resolveReference(k, accepted, &index)) {
+            corners_.shrink(first);
+            return nullptr;
+        }
+        highest = std::max(highest, index);
+        corners_.push_back(index);
+        p = skipCornerRest(after);
+        if (*p != ' ' && *p != '\n') {
+            corners_.shrink(first);
+            return nullptr;
+        }
+        while (*p == ' ')
+            ++p;
+    }
+    const size_t n = corners_.size() - first;
+    if (n < 3) {
+        corners_.shrink(first);
+        return nullptr;
+    }
+    if (highest > highestIndex_) {
+        highestIndex_ = highest;
+        highestIndexLine_ = source_.lineNumber();
+    }
+    cornerCounts_.push_back(static_cast<int32_t>(n));
+    triangleTotal_ += int64_t(n) - 2;
     return p;
 }
 
@@ -348,23 +475,14 @@ ObjResult Parser::parseFace() {
             k = static_cast<int64_t>(value); // truncates toward zero
         }
         int32_t index;
-        if (k > 0) {
-            index = static_cast<int32_t>(k - 1);
-            if (index > highest) {
-                highest = index;
-                highestLine = source_.lineNumber();
-            }
-        } else {
-            if (k == 0 || accepted + k < 0)
-                return failReference(k, accepted);
-            index = static_cast<int32_t>(accepted + k);
+        if (!resolveReference(k, accepted, &index))
+            return failReference(k, accepted);
+        if (index > highest) {
+            highest = index;
+            highestLine = source_.lineNumber();
         }
         corners_.push_back(index);
-        // The rest of the common corner, "/vt/vn", "//vn" or "/vt", is digits and slashes
-        // ('/' to '9' is one range). The byte at the end of the scan stops this loop, as
-        // it is none of them, so only what stops it is checked against the end.
-        while (static_cast<unsigned char>(*pos_ - '/') <= '9' - '/')
-            ++pos_;
+        pos_ = skipCornerRest(pos_); // only what stops it is checked against the end
         assert(pos_ <= end_);
         skipToken();
         skipBlanks();
@@ -418,7 +536,16 @@ void Parser::parseBasisMatrix() {
 
 ObjResult Parser::parse() {
     Line line;
-    while (source_.next(&line)) {
+    for (;;) {
+        if (const char* begin = source_.startLine()) {
+            if (const char* lf = parseCommonStatement(begin)) {
+                source_.endLine(lf);
+                continue;
+            }
+            source_.takeLine(&line);
+        } else if (!source_.next(&line)) {
+            break;
+        }
         const char* keyword = line.begin;
         while (keyword < line.end && isScanSpace(*keyword))
             ++keyword;

@@ -2,6 +2,7 @@
 // grow by doubling as a file is read and are dropped once its triangles are built.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdlib>
 #include <limits>
@@ -29,6 +30,11 @@ template <typename T> class ScratchArray {
         data_[size_++] = value;
     }
     size_t size() const { return size_; }
+    // Drops the values from `size` on.
+    void shrink(size_t size) {
+        assert(size <= size_);
+        size_ = size;
+    }
     const T* data() const { return data_; }
     const T& operator[](size_t i) const { return data_[i]; }
     // Gives the memory back at once.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/real_files.h"
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -384,6 +385,46 @@ TEST(ObjLines, CrLfReadsAsLfAcrossBufferEnds) {
     ASSERT_EQ(readObjFile(path.string().c_str(), &macMesh), ObjResult::Ok);
     EXPECT_EQ(size_t(macMesh.triangleCount), (mac.size() - 24) / 9);
     std::filesystem::remove(path);
+}
+
+// Plain lines ("v" or "f" and single blanks) are read in one pass up to their line end; any
+// other line, and a plain-looking one that turns out otherwise halfway, by the general path.
+// The same statements with tabs for blanks all take the general path and must give the
+// same mesh, with lines straddling the reader's buffer ends, and the same failure line.
+TEST(ObjLines, PlainLinesReadAsTheGeneralPathReadsThem) {
+    const char* const turnsOtherwise[] = {"f 1 2 3 4#5\n",   "f 1 2 3 \n",          "f 3/1x 2 1\n",
+                                          "f 1 -1 2  \n",    "v 1.5 2.5 3.5 1.0\n", "v 0.5 1.5\n",
+                                          "v 0.5 1.5 2e1\n", "f 2 3 1 # c\n"};
+    std::string plain;
+    int vertices = 0;
+    int lines = 0;
+    while (plain.size() < 700000) {
+        for (int i = 0; i < 4; ++i, ++vertices, ++lines)
+            plain += "v " + std::to_string(vertices % 97) + "." + std::to_string(vertices % 1000) +
+                     " -0.5 " + std::to_string(vertices % 13) + ".25\n";
+        const std::string a = std::to_string(vertices - 3), b = std::to_string(vertices - 2),
+                          c = std::to_string(vertices - 1), d = std::to_string(vertices);
+        plain += "f " + a + "/" + a + "/" + a + " " + b + "/" + b + " " + c + "//" + c + " " + d +
+                 "\nf -1 -2 -3\n";
+        plain += turnsOtherwise[lines % std::size(turnsOtherwise)];
+        lines += 3;
+    }
+    std::string tabbed = plain;
+    std::replace(tabbed.begin(), tabbed.end(), ' ', '\t');
+    const Read r = readText(plain);
+    ASSERT_EQ(r.result, ObjResult::Ok);
+    EXPECT_GT(r.vertices.size(), 3u * size_t(vertices));
+    const Read general = readText(tabbed);
+    ASSERT_EQ(general.result, ObjResult::Ok);
+    EXPECT_EQ(r.vertices, general.vertices);
+    EXPECT_EQ(r.triangles, general.triangles);
+    // A reference past the last vertex is reported at its line, however the line was read.
+    const std::string tooFar = "f 1 2 " + std::to_string(r.vertices.size() + 9) + "\n";
+    for (const std::string& text : {plain + tooFar + plain, tabbed + tooFar + tabbed}) {
+        const Read bad = readText(text);
+        ASSERT_EQ(bad.result, ObjResult::BadVertexReference);
+        EXPECT_EQ(bad.failure.line, lines + 1);
+    }
 }
 
 TEST(ObjOtherStatements, DegreeAndBasisConsumeContinuations) {
