@@ -87,10 +87,12 @@ class LineSource {
         assert(lf >= head_ && lf <= lastLf_ && *lf == '\n');
         head_ += lf + 1 - head_;
     }
-    void takeLine(Line* line) {
+    const char* lineEnd() const {
         // lastLf_ is the nearest LF at the latest.
-        const char* const lf =
-            static_cast<const char*>(std::memchr(head_, '\n', size_t(lastLf_ + 1 - head_)));
+        return static_cast<const char*>(std::memchr(head_, '\n', size_t(lastLf_ + 1 - head_)));
+    }
+    void takeLine(Line* line) {
+        const char* const lf = lineEnd();
         line->begin = head_;
         line->end = lf;
         head_ += lf + 1 - head_;
@@ -303,7 +305,8 @@ class Parser {
 // the position after the digits. Anything that could continue a number (".", "e", "x"),
 // more than eight digits, or a start unlike this is left to scanFloat (nullptr). The
 // byte at the line's end is no digit and none of those, so no scan here checks the end.
-const char* scanCornerInteger(const char* p, int64_t* reference) {
+// Inlined in both face paths: it is most of the work of a corner.
+[[gnu::always_inline]] inline const char* scanCornerInteger(const char* p, int64_t* reference) {
     const bool negative = *p == '-';
     if (negative)
         ++p;
@@ -321,8 +324,8 @@ const char* scanCornerInteger(const char* p, int64_t* reference) {
     // Done in integers, as an x87 build would not round a cast to float kept in a register.
     int64_t magnitude = v;
     constexpr int FLOAT_SIGNIFICANT_BITS = 24;
-    const int dropped = std::bit_width(v) - FLOAT_SIGNIFICANT_BITS;
-    if (dropped > 0) {
+    if (v >= uint32_t(1) << FLOAT_SIGNIFICANT_BITS) { // below, every integer is a float
+        const int dropped = std::bit_width(v) - FLOAT_SIGNIFICANT_BITS;
         const uint32_t rest = v & ((uint32_t(1) << dropped) - 1);
         const uint32_t half = uint32_t(1) << (dropped - 1);
         uint32_t kept = v >> dropped;
@@ -359,17 +362,19 @@ const char* skipCornerRest(const char* p) {
 
 // Where nothing in the statement is out of the ordinary, as in most lines of most files:
 // "v" or "f" and a space at the start of the line, spaces between the arguments, short
-// decimals or plain corners, no comment. Such a line is read here in one pass up to its
-// LF (its end need not be found first), which is returned; for any other line this gives
-// nullptr having changed nothing, and the general path reads the line again and reports
-// its failures.
+// decimals or plain corners, no comment; or "vt" and "vn", skipped. Such a line is read
+// here in one pass up to its LF (its end need not be found first), which is returned; for
+// any other line this gives nullptr having changed nothing, and the general path reads the
+// line again and reports its failures.
 const char* Parser::parseCommonStatement(const char* line) {
-    if (line[1] != ' ') // the LF, or the NUL after the text, at the latest
-        return nullptr;
-    if (line[0] == 'v')
-        return parseCommonVertex(line + 1);
-    if (line[0] == 'f')
-        return parseCommonFace(line + 1);
+    if (line[1] == ' ') { // the LF, or the NUL after the text, at the latest
+        if (line[0] == 'v')
+            return parseCommonVertex(line + 1);
+        if (line[0] == 'f')
+            return parseCommonFace(line + 1);
+    } else if (line[0] == 'v' && (line[1] == 't' || line[1] == 'n') && line[2] == ' ') {
+        return source_.lineEnd(); // texture coordinates and normals are skipped
+    }
     return nullptr;
 }
 
