@@ -144,6 +144,10 @@ PluginHost::~PluginHost() {
         activeHost = nullptr;
 }
 
+int32_t PluginHost::fail(const char* what) {
+    return fail(std::string(what));
+}
+
 int32_t PluginHost::fail(const std::string& what) {
     misuses.push_back(what);
     std::fprintf(stderr, "tessoid-host: plug-in misuse: %s\n", what.c_str());

@@ -99,6 +99,9 @@ class PluginHost {
     int32_t serviceGetFileName(int32_t dialogValue, char* buffer);
 
     int32_t fail(const std::string& what); // records a misuse, returns 1
+    // The same for a fixed text: the builder services call it on their failure paths, and
+    // a text built at the call site would give each of them a frame they never need.
+    [[gnu::cold, gnu::noinline]] int32_t fail(const char* what);
 
     int32_t createLibraryItem(const void* spec, HostHandle* out);
     void fillPolygonMeshRecord(SceneObject& object, uint8_t* extension1);
