@@ -661,8 +661,9 @@ ObjResult Parser::build(ObjMesh* mesh) {
         }
         int uAxis, vAxis;
         projectionAxes(corner, &uAxis, &vAxis);
-        int32_t count = 0;
-        triangulatePolygon(n, corner, uAxis, vAxis, &count, local, &budget);
+        int32_t count = 2;
+        if (n != 4 || !cutConvexQuad(corner, uAxis, vAxis, local)) // most faces of most files
+            triangulatePolygon(n, corner, uAxis, vAxis, &count, local, &budget);
         for (int32_t t = 0; t < count; ++t)
             *out++ = {index[local[3 * t]], index[local[3 * t + 1]], index[local[3 * t + 2]]};
     }

@@ -87,25 +87,72 @@ struct Work {
 // A quad is cut along the diagonal the general loop of triangulatePolygon would choose, by
 // the same choice of corner, without its bookkeeping: through (0, 2) it gives (0, 2, 3)
 // then (0, 1, 2), through (1, 3) it gives (0, 1, 3) then (1, 2, 3).
-void cutQuad(const Work& w, int32_t* triangles) {
+constexpr int32_t QUAD_CUT_02[6] = {0, 2, 3, 0, 1, 2};
+constexpr int32_t QUAD_CUT_13[6] = {0, 1, 3, 1, 2, 3};
+
+// A quad's leftmost corner (the first of equals) and its two neighbours.
+struct QuadCorners {
+    int32_t m, next, prev;
+};
+[[gnu::always_inline]] inline QuadCorners leftmostOfQuad(const Work& w) {
     int32_t m = 0;
     for (int32_t k = 1; k < 4; ++k)
         if (w.u(k) < w.u(m))
             m = k;
-    const int32_t next = m == 3 ? 0 : m + 1;
-    const int32_t prev = m == 0 ? 3 : m - 1;
-    const int32_t r = findSplitCorner(w, m, next, prev, 0, 3);
-    // Through m and the corner opposite, or through m's two neighbours.
-    const bool throughM = r != next && r != prev;
-    const bool zeroTwo = throughM == (m % 2 == 0);
-    static constexpr int32_t CUT_02[6] = {0, 2, 3, 0, 1, 2};
-    static constexpr int32_t CUT_13[6] = {0, 1, 3, 1, 2, 3};
-    const int32_t* cut = zeroTwo ? CUT_02 : CUT_13;
+    return {m, m == 3 ? 0 : m + 1, m == 0 ? 3 : m - 1};
+}
+
+// Cut through m and the corner opposite, or through m's two neighbours.
+void writeQuadCut(int32_t m, bool throughM, int32_t* triangles) {
+    const int32_t* cut = throughM == (m % 2 == 0) ? QUAD_CUT_02 : QUAD_CUT_13;
     for (int i = 0; i < 6; ++i)
         triangles[i] = cut[i];
 }
 
+void cutQuad(const Work& w, int32_t* triangles) {
+    const auto [m, next, prev] = leftmostOfQuad(w);
+    const int32_t r = findSplitCorner(w, m, next, prev, 0, 3);
+    writeQuadCut(m, r != next && r != prev, triangles);
+}
+
+// A side of the chord prev-next is taken as certain when it clears its rounding error. Each
+// difference under the two products, each product and their difference is rounded at most
+// twice (an x87 register, then a spill to a double), which keeps the error below 2^-50 of
+// the products' sum; the margin leaves a wide berth. A certain side is then at least
+// 2^-44 * 2^-298 (the square of the smallest float step), so findSplitCorner's product of
+// two of them cannot underflow to zero.
+constexpr double SIDE_ERROR_MARGIN = 0x1p-44;
+
+// +1 or -1 for the side of the chord prev-next corner k lies on, 0 when rounding could flip
+// it (and for the NaN of infinite coordinates).
+[[gnu::always_inline]] inline int certainSide(const Work& w, int32_t k, int32_t next,
+                                              int32_t prev) {
+    const double a = (double(w.u(next)) - w.u(prev)) * (double(w.v(k)) - w.v(prev));
+    const double b = (double(w.v(next)) - w.v(prev)) * (double(w.u(k)) - w.u(prev));
+    const double side = a - b;
+    const double margin = SIDE_ERROR_MARGIN * (std::fabs(a) + std::fabs(b));
+    if (side > margin)
+        return 1;
+    if (side < -margin)
+        return -1;
+    return 0;
+}
+
 } // namespace
+
+bool cutConvexQuad(const float* corners, int uAxis, int vAxis, int32_t* triangles) {
+    assert(uAxis >= 0 && uAxis < vAxis && vAxis <= 2);
+    int32_t identity[4] = {0, 1, 2, 3};
+    const Work w{corners, uAxis, vAxis, identity};
+    const auto [m, next, prev] = leftmostOfQuad(w);
+    // findSplitCorner could only pick the opposite corner, and only on m's side of the chord
+    // prev-next; on the other side for certain (as in every convex quad) cutQuad cuts
+    // through m's neighbours.
+    if (certainSide(w, m, next, prev) * certainSide(w, m ^ 2, next, prev) >= 0)
+        return false;
+    writeQuadCut(m, false, triangles);
+    return true;
+}
 
 void triangulatePolygon(int32_t n, const float* corners, int uAxis, int vAxis,
                         int32_t* triangleCount, int32_t* triangles, ClippingBudget* budget) {

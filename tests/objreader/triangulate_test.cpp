@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
+using tessoid::obj::cutConvexQuad;
 using tessoid::obj::splitAtLeftmost;
 using tessoid::obj::triangulatePolygon;
 
@@ -201,7 +203,7 @@ TEST(TriangulatePolygon, QuadsAreCutAsTheGeneralSplitterCutsThem) {
             return float(int(rng() % 3));
         }
     };
-    int differing = 0;
+    int differing = 0, convexAnswers = 0, convexDiffering = 0;
     for (int i = 0; i < 300000; ++i) {
         float corners[12];
         const int kind = i % 6;
@@ -224,8 +226,45 @@ TEST(TriangulatePolygon, QuadsAreCutAsTheGeneralSplitterCutsThem) {
         ASSERT_EQ(generalCount, 2);
         if (!std::equal(quick, quick + 6, general))
             ++differing;
+        int32_t convex[6];
+        if (cutConvexQuad(corners, ax[0], ax[1], convex)) {
+            ++convexAnswers;
+            if (!std::equal(convex, convex + 6, general))
+                ++convexDiffering;
+        }
     }
     EXPECT_EQ(differing, 0);
+    EXPECT_EQ(convexDiffering, 0);
+    EXPECT_GT(convexAnswers, 50000); // the shortcut took a fair share
+}
+
+// The convex shortcut answers only where no rounding could make the general test disagree.
+TEST(TriangulatePolygon, ConvexQuadShortcutRefusesAllButClearlyConvexQuads) {
+    const auto cut = [](const std::vector<std::pair<float, float>>& uv, int32_t* out) {
+        const std::vector<float> corners = embed(uv, 0, 2);
+        return cutConvexQuad(corners.data(), 0, 2, out);
+    };
+    int32_t out[6];
+    ASSERT_TRUE(cut({{0, 0}, {1, 0}, {1, 1}, {0, 1}}, out)); // leftmost 0: through 1 and 3
+    EXPECT_EQ(std::vector<int32_t>(out, out + 6), (std::vector<int32_t>{0, 1, 3, 1, 2, 3}));
+    ASSERT_TRUE(cut({{1, 0}, {0, 0}, {0, 1}, {1, 1}}, out)); // leftmost 1: through 0 and 2
+    EXPECT_EQ(std::vector<int32_t>(out, out + 6), (std::vector<int32_t>{0, 2, 3, 0, 1, 2}));
+    // The smallest float steps still give certain sides.
+    EXPECT_TRUE(cut({{0, 0}, {0x1p-149f, 0}, {0x1p-149f, 0x1p-149f}, {0, 0x1p-149f}}, out));
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::vector<std::vector<std::pair<float, float>>> refused = {
+        {{0, 0}, {2, -1}, {0.5f, 0}, {2, 1}}, // a dart: the far corner on m's side
+        {{0, 0}, {1, -1}, {1, 0}, {1, 1}},    // the far corner on the chord
+        // Convex, but the far corner lies one unit off a chord of 2^23: within rounding.
+        {{0, 0}, {8388594, 8388618}, {2446674, 2446681}, {1, 1}},
+        {{0, 0}, {0, 0}, {0, 0}, {0, 0}},   // all in one point
+        {{0, 0}, {1, 0}, {inf, 1}, {0, 1}}, // an infinite coordinate
+    };
+    for (const auto& quad : refused) {
+        std::fill(out, out + 6, -7);
+        EXPECT_FALSE(cut(quad, out)) << quad[2].first;
+        EXPECT_TRUE(std::all_of(out, out + 6, [](int32_t t) { return t == -7; }));
+    }
 }
 
 TEST(TriangulatePolygon, LargeCombsAndCirclesAreTiledExactly) {
