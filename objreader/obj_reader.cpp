@@ -24,6 +24,9 @@ namespace {
 
 constexpr size_t INITIAL_BUFFER_SIZE = 256 * 1024;
 constexpr size_t MIN_READ_SIZE = 64 * 1024; // below this much free room the buffer grows
+// Zeroed bytes after the buffer's terminator, so that a scan may load a whole word at any
+// byte up to the terminator.
+constexpr size_t WORD_SCAN_SLACK = sizeof(uint32_t) - 1;
 // The start of the text that tells binary data from text when a read fails.
 constexpr size_t SNIFF_SIZE = 4096;
 // Faces up to this many corners are copied onto the stack for the triangulator.
@@ -127,8 +130,9 @@ class LineSource {
             size_t capacity = std::max(INITIAL_BUFFER_SIZE, capacity_);
             while (kept + MIN_READ_SIZE > capacity)
                 capacity *= 2;
-            // One byte more than the reads may fill, for the terminator after the text.
-            std::unique_ptr<char[]> bigger(new char[capacity + 1]);
+            // One byte more than the reads may fill, for the terminator after the text, and
+            // the slack; zeroed, so that no scan reads a byte never written.
+            std::unique_ptr<char[]> bigger(new char[capacity + 1 + WORD_SCAN_SLACK]());
             if (kept)
                 std::memcpy(bigger.get(), head_, kept);
             buffer_ = std::move(bigger);
@@ -353,11 +357,24 @@ bool resolveReference(int64_t k, int64_t accepted, int32_t* index) {
 }
 
 // The rest of the common corner, "/vt/vn", "//vn" or "/vt", is digits and slashes ('/' to
-// '9' is one range). The byte at a line's end is none of them and stops the scan.
+// '9' is one range). The byte at a line's end is none of them and stops the scan, which
+// looks at a word of four bytes at a time (the buffer's slack makes the last one readable):
+// a byte below '/' borrows in x - '/' and one above '9' carries into its top bit in
+// x + (0x7F - '9'); a byte from 0x80 up has that bit already. Borrows and carries only run
+// towards later bytes, so the first byte flagged is the first outside the range, whatever
+// the bytes after it hold.
 const char* skipCornerRest(const char* p) {
-    while (static_cast<unsigned char>(*p - '/') <= '9' - '/')
-        ++p;
-    return p;
+    static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+    constexpr uint32_t EACH_BYTE = 0x01010101u;
+    for (;; p += 4) {
+        uint32_t x;
+        std::memcpy(&x, p, 4);
+        const uint32_t below = (x - EACH_BYTE * '/') & ~x;
+        const uint32_t above = x + EACH_BYTE * (0x7F - '9');
+        const uint32_t outside = (below | above | x) & EACH_BYTE * 0x80;
+        if (outside)
+            return p + std::countr_zero(outside) / 8;
+    }
 }
 
 // Where nothing in the statement is out of the ordinary, as in most lines of most files:

@@ -301,6 +301,20 @@ TEST(ObjLines, CornerTailsEndWhereverTheCornerEnds) {
         ASSERT_EQ(r.result, ObjResult::Ok) << face;
         EXPECT_EQ(r.triangles, (Ints{0, 1, 2})) << face;
     }
+    // Tails of every length, ending at every place within a word of the buffer, before a
+    // blank, a line end (the last corner) or the byte just past either end of '/'..'9'.
+    for (int length = 0; length < 10; ++length) {
+        for (int shift = 0; shift < 4; ++shift) {
+            for (const char* after : {" ", "\t", ". ", ": "}) {
+                const std::string tail = "/" + std::string(size_t(length), '7');
+                const std::string face = "f" + std::string(size_t(shift) + 1, ' ') + "1" + tail +
+                                         after + "2" + tail + " 3" + tail + "\n";
+                Read r = readText(positions(4) + face + "f 4 3 2\n");
+                ASSERT_EQ(r.result, ObjResult::Ok) << face;
+                EXPECT_EQ(r.triangles, (Ints{3, 2, 1, 0, 1, 2})) << face;
+            }
+        }
+    }
 }
 
 TEST(ObjLines, BlanksMayIndentAnyKeyword) {
