@@ -26,8 +26,8 @@ template <typename T> void append3(std::vector<T>& values, T a, T b, T c) {
 
 // Inline into every builder service: the plug-in calls them millions of times.
 inline SceneObject* meshObject(MeshDataHandle mesh, const char* what) {
-    SceneObject* object = ActiveHost()->scene().find(mesh);
-    if (object && object->kind == KIND_POLYGON_MESH) [[likely]]
+    SceneObject* object = ActiveHost()->scene().findPolygonMesh(mesh);
+    if (object) [[likely]]
         return object;
     return notAMesh(what);
 }

@@ -22,6 +22,13 @@ SceneObject* Scene::findUncached(HostHandle handle) {
     return lastFound_ = it->second;
 }
 
+SceneObject* Scene::findMeshUncached(HostHandle handle) {
+    SceneObject* object = find(handle);
+    if (!object || object->kind != tessoid::KIND_POLYGON_MESH)
+        return nullptr;
+    return lastMesh_ = object;
+}
+
 SceneObject* Scene::findByName(const std::string& name) {
     for (auto& [handle, object] : objects_)
         if (object->name == name)
@@ -38,6 +45,8 @@ std::unique_ptr<SceneObject> Scene::remove(HostHandle handle) {
     byHandle_.erase(handle);
     if (lastFound_ == object.get())
         lastFound_ = nullptr;
+    if (lastMesh_ == object.get())
+        lastMesh_ = nullptr;
     if (SceneObject* parent = find(object->parent)) {
         auto& siblings = parent->children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), handle), siblings.end());

@@ -82,6 +82,11 @@ class Scene {
     SceneObject* find(HostHandle handle) {
         return lastFound_ && lastFound_->handle == handle ? lastFound_ : findUncached(handle);
     }
+    // find() for the mesh builder's services, which take polygon meshes only. Its cache
+    // holds meshes only, so a hit needs no look at the kind.
+    SceneObject* findPolygonMesh(HostHandle handle) {
+        return lastMesh_ && lastMesh_->handle == handle ? lastMesh_ : findMeshUncached(handle);
+    }
     SceneObject* findByName(const std::string& name);
     // Removes the object and its place in its parent; children become top-level.
     std::unique_ptr<SceneObject> remove(HostHandle handle);
@@ -93,11 +98,13 @@ class Scene {
 
   private:
     SceneObject* findUncached(HostHandle handle);
+    SceneObject* findMeshUncached(HostHandle handle);
 
     std::map<HostHandle, std::unique_ptr<SceneObject>> objects_; // creation order
     // A hash lookup for find(), not a tree walk.
     std::unordered_map<HostHandle, SceneObject*> byHandle_;
     SceneObject* lastFound_ = nullptr;
+    SceneObject* lastMesh_ = nullptr; // always of tessoid::KIND_POLYGON_MESH
     HostHandle nextHandle_ = 0x1000;
 };
 

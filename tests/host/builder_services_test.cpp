@@ -82,6 +82,24 @@ TEST_P(BuilderServices, HoldTheMeshToItsAllocationAndCountWhatItGot) {
     EXPECT_TRUE(ContractBreaks(h).empty());
 }
 
+// The services look the mesh up through a cache of the last one: neither a handle of
+// another kind nor a mesh removed right after its last call may get through it.
+TEST_P(BuilderServices, RefuseWhatIsNotOrIsNoLongerAMesh) {
+    const MeshDataHandle mesh = table.mesh;
+    ASSERT_EQ(table.allocateMesh(mesh, 3, 2, 0, 3), 0);
+    ASSERT_EQ(table.addVertex(mesh, 0, 0, 0), 0);
+    HostHandle light = 0;
+    ASSERT_EQ(h.serviceCreateObject(KIND_LIGHT, nullptr, &light), 0);
+    ASSERT_NE(h.scene().find(light), nullptr);
+    EXPECT_NE(table.addVertex(light, 0, 0, 0), 0);
+    EXPECT_NE(table.addEdge(light, 0, 1), 0);
+    EXPECT_EQ(table.addTextureVertex(mesh, 0, 0, 0), 0) << "the mesh itself still is one";
+    ASSERT_EQ(h.serviceRemoveObject(handle), 0);
+    EXPECT_NE(table.addVertex(mesh, 1, 1, 1), 0);
+    EXPECT_NE(table.addFace(mesh, 0, 0, 0, nullptr), 0);
+    EXPECT_EQ(h.misuses.size(), 4u);
+}
+
 TEST_P(BuilderServices, NumberTheFacesInTheOrderTheyCame) {
     const MeshDataHandle mesh = table.mesh;
     ASSERT_EQ(table.allocateMesh(mesh, 3, 0, 0, 0), 0);
