@@ -84,9 +84,8 @@ struct Work {
     return w.u(next) >= w.u(prev) ? next : prev;
 }
 
-// A quad is cut along the diagonal the general loop of triangulatePolygon would choose, by
-// the same choice of corner, without its bookkeeping: through (0, 2) it gives (0, 2, 3)
-// then (0, 1, 2), through (1, 3) it gives (0, 1, 3) then (1, 2, 3).
+// A quad's two triangles, in the order the general loop of triangulatePolygon emits them,
+// when it is cut through corners 0 and 2, or through 1 and 3.
 constexpr int32_t QUAD_CUT_02[6] = {0, 2, 3, 0, 1, 2};
 constexpr int32_t QUAD_CUT_13[6] = {0, 1, 3, 1, 2, 3};
 
@@ -109,6 +108,8 @@ void writeQuadCut(int32_t m, bool throughM, int32_t* triangles) {
         triangles[i] = cut[i];
 }
 
+// A quad is cut along the diagonal the general loop of triangulatePolygon would choose, by
+// the same choice of corner, without its bookkeeping.
 void cutQuad(const Work& w, int32_t* triangles) {
     const auto [m, next, prev] = leftmostOfQuad(w);
     const int32_t r = findSplitCorner(w, m, next, prev, 0, 3);
