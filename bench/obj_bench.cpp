@@ -63,10 +63,9 @@ bool runBoundaryImport(const char* path, Sample* s) {
     host::SceneObject* object = h.scene().find(static_cast<uint32_t>(handle));
     int32_t counts[2] = {0, 0};
     h.objectType().enumVerticesAndEdges(
-        object->pluginObject, counts, [](void* c, double, double, double) __attribute__((stdcall)) {
-            ++static_cast<int32_t*>(c)[0];
-        },
-        [](void* c, int32_t, int32_t) __attribute__((stdcall)) { ++static_cast<int32_t*>(c)[1]; });
+        object->pluginObject, counts,
+        [](void* c, double, double, double) TESSOID_STDCALL { ++static_cast<int32_t*>(c)[0]; },
+        [](void* c, int32_t, int32_t) TESSOID_STDCALL { ++static_cast<int32_t*>(c)[1]; });
     // Faces from the saved size (289 + 12 per vertex and face + 8 per edge), which
     // the object measures without allocating.
     const double faces = double(h.objectType().savedSize(object->pluginObject) - 289 -

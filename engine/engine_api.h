@@ -8,12 +8,13 @@
 
 #include <cstdint>
 
-static_assert(sizeof(void*) == 4, "the engine is a 32-bit library");
-
 #if defined(_WIN32)
+static_assert(sizeof(void*) == 4, "the modeller's engine is a 32-bit library");
 #define ENGINE_CALL __cdecl
-#else
+#elif defined(__i386__)
 #define ENGINE_CALL __attribute__((cdecl))
+#else
+#define ENGINE_CALL
 #endif
 
 // The engine stand-in defines ENGINE_EXPORT to export these names; the
@@ -32,7 +33,7 @@ typedef uint32_t EngineHandle;
 typedef int(ENGINE_CALL* EnginePolygonCallback)(int n, const double* data, int tag, void* context);
 
 static_assert(sizeof(EngineHandle) == 4);
-static_assert(sizeof(EnginePolygonCallback) == 4);
+static_assert(sizeof(void*) != 4 || sizeof(EnginePolygonCallback) == 4);
 
 extern "C" {
 

@@ -332,8 +332,10 @@ int32_t PluginHost::serviceGetObjectInfo(HostHandle handle, HostObjectRecord* re
         if (object->kind == KIND_PLUGIN_OBJECT) {
             void* typeRecord = object->type;
             constexpr size_t EXTENSION1_START = offsetof(HostObjectRecord, extension1);
-            std::memcpy(ext + (OFFSET_PLUGIN_OBJECT - EXTENSION1_START), &object->pluginObject, 4);
-            std::memcpy(ext + (OFFSET_PLUGIN_TYPE_RECORD - EXTENSION1_START), &typeRecord, 4);
+            std::memcpy(ext + (OFFSET_PLUGIN_OBJECT - EXTENSION1_START), &object->pluginObject,
+                        sizeof(void*));
+            std::memcpy(ext + (OFFSET_PLUGIN_TYPE_RECORD - EXTENSION1_START), &typeRecord,
+                        sizeof(void*));
         }
     }
     if (base.extension2) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <ostream>
 
+#include "host/cookie_loan.h"
 #include "host/plugin_host.h"
 
 namespace host {
@@ -152,7 +153,7 @@ struct StreamBuffer {
 };
 
 int32_t TESSOID_STDCALL streamWrite(int32_t cookie, void* buffer, int32_t count) {
-    auto* s = reinterpret_cast<StreamBuffer*>(static_cast<uintptr_t>(cookie));
+    auto* s = static_cast<StreamBuffer*>(CookieTarget(cookie));
     if (!s || count < 0 || (count > 0 && !buffer))
         return ActiveHost()->fail("stream write: bad cookie, count or buffer");
     if (ActiveHost()->faults.refuses(Service::StreamWrite)) {
@@ -165,7 +166,7 @@ int32_t TESSOID_STDCALL streamWrite(int32_t cookie, void* buffer, int32_t count)
 }
 
 int32_t TESSOID_STDCALL streamRead(int32_t cookie, void* buffer, int32_t count) {
-    auto* s = reinterpret_cast<StreamBuffer*>(static_cast<uintptr_t>(cookie));
+    auto* s = static_cast<StreamBuffer*>(CookieTarget(cookie));
     if (!s || count < 0 || (count > 0 && !buffer))
         return ActiveHost()->fail("stream read: bad cookie, count or buffer");
     if (ActiveHost()->faults.refuses(Service::StreamRead)) {
@@ -181,10 +182,6 @@ int32_t TESSOID_STDCALL streamRead(int32_t cookie, void* buffer, int32_t count) 
         s->shortRead = true;
     }
     return static_cast<int32_t>(n);
-}
-
-int32_t cookieOf(void* p) {
-    return static_cast<int32_t>(reinterpret_cast<uintptr_t>(p));
 }
 
 constexpr char SCENE_MAGIC[4] = {'T', 'S', 'C', 'N'};
@@ -259,7 +256,7 @@ bool PluginHost::saveScene(const std::string& path) {
     for (SceneObject* object : stored) {
         int32_t size = objectType_->savedSize(object->pluginObject);
         StreamBuffer stream;
-        objectType_->save(object->pluginObject, streamWrite, cookieOf(&stream));
+        objectType_->save(object->pluginObject, streamWrite, CookieLoan(&stream).cookie());
         if (stream.refused) {
             error_ = "a stream write of object " + object->name + " failed";
             return false;
@@ -332,7 +329,7 @@ bool PluginHost::loadScene(const std::string& path) {
         StreamBuffer stream;
         stream.bytes.assign(file.begin() + pos, file.begin() + pos + size);
         pos += size;
-        objectType_->load(object->pluginObject, streamRead, cookieOf(&stream), 0);
+        objectType_->load(object->pluginObject, streamRead, CookieLoan(&stream).cookie(), 0);
         if (stream.shortRead || stream.readPos != stream.bytes.size())
             std::fprintf(stderr, "tessoid-host: %s: object %s read %zu of %zu bytes\n",
                          path.c_str(), name.c_str(), stream.readPos, stream.bytes.size());

@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/cookie_loan.h"
 #include "host/shape_services.h"
 #include "plugin/host_object_record.h"
 
@@ -433,8 +434,8 @@ void Builder::fields(SceneObject& object, const json& o, const std::string& wher
 }
 
 int32_t TESSOID_STDCALL appendText(int32_t cookie, const char* text) {
-    if (text)
-        reinterpret_cast<std::string*>(static_cast<uintptr_t>(cookie))->append(text);
+    if (auto* out = static_cast<std::string*>(CookieTarget(cookie)); out && text)
+        out->append(text);
     return 0;
 }
 
@@ -475,7 +476,8 @@ bool WriteObjectSceneText(PluginHost& host, HostHandle handle, std::ostream& out
     if (!object || !object->pluginObject || !host.objectType().writeScene)
         return false;
     std::string text;
-    const int32_t cookie = static_cast<int32_t>(reinterpret_cast<uintptr_t>(&text));
+    const CookieLoan loan(&text);
+    const int32_t cookie = loan.cookie();
     // An answer of 1 leaves the closing brace to the host.
     if (host.objectType().writeScene(object->pluginObject, cookie, object->name.c_str(),
                                      appendText) == 1)

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "host/cookie_loan.h"
 #include "host/plugin_host.h"
 #include "host/scene_text_format.h"
 #include "plugin/import_records.h"
@@ -16,15 +17,11 @@ using namespace tessoid;
 namespace {
 
 int32_t TESSOID_STDCALL textAppend(int32_t cookie, const char* text) {
-    auto* out = reinterpret_cast<std::string*>(static_cast<uintptr_t>(cookie));
+    auto* out = static_cast<std::string*>(CookieTarget(cookie));
     if (!out || !text)
         return ActiveHost()->fail("text function: bad cookie or null text");
     out->append(text);
     return 0;
-}
-
-int32_t cookieOf(void* p) {
-    return static_cast<int32_t>(reinterpret_cast<uintptr_t>(p));
 }
 
 // Scene-text identifiers must not clash with the language's keywords.
@@ -69,16 +66,21 @@ void writeTexture(Scene& scene, const SceneObject& material, const SceneTextHook
                     " \"" + name + "\"" + (once ? " once" : "") + " } }\n";
     } else if (colour) {
         const auto& e = colour->extension2;
-        text += "  pigment { color rgbft <" + sceneNumber(extDouble(e, 20)) + ", " +
-                sceneNumber(extDouble(e, 28)) + ", " + sceneNumber(extDouble(e, 36)) + ", " +
-                sceneNumber(extDouble(e, 44)) + ", " + sceneNumber(extDouble(e, 52)) + "> }\n";
+        text += "  pigment { color rgbft <" + sceneNumber(extDouble(e, COLOUR_RED - ITEM_VALUES)) +
+                ", " + sceneNumber(extDouble(e, COLOUR_GREEN - ITEM_VALUES)) + ", " +
+                sceneNumber(extDouble(e, COLOUR_BLUE - ITEM_VALUES)) + ", " +
+                sceneNumber(extDouble(e, COLOUR_COMPONENT4 - ITEM_VALUES)) + ", " +
+                sceneNumber(extDouble(e, COLOUR_COMPONENT5 - ITEM_VALUES)) + "> }\n";
     }
     if (finish) {
-        text += "  finish { specular " + sceneNumber(extDouble(finish->extension2, 44));
-        if (ambient)
-            text += " ambient rgb " + sceneVector(extDouble(ambient->extension2, 20),
-                                                  extDouble(ambient->extension2, 28),
-                                                  extDouble(ambient->extension2, 36));
+        text += "  finish { specular " +
+                sceneNumber(extDouble(finish->extension2, FINISH_SHININESS_STRENGTH - ITEM_VALUES));
+        if (ambient) {
+            const auto& a = ambient->extension2;
+            text += " ambient rgb " + sceneVector(extDouble(a, COLOUR_RED - ITEM_VALUES),
+                                                  extDouble(a, COLOUR_GREEN - ITEM_VALUES),
+                                                  extDouble(a, COLOUR_BLUE - ITEM_VALUES));
+        }
         text += " }\n";
     }
     text += "}\n";
@@ -148,7 +150,8 @@ void PluginHost::writeSceneText(std::ostream& out, bool declare, const SceneText
             meshes.push_back(o);
         }
     }
-    int32_t cookie = cookieOf(&text);
+    const CookieLoan loan(&text);
+    const int32_t cookie = loan.cookie();
     for (SceneObject* object : meshes) {
         void* o = object->pluginObject;
         if (declare)

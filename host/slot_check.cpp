@@ -7,6 +7,8 @@
 
 #include "plugin/exports.h"
 
+#if TESSOID_ILP32
+
 extern "C" int32_t tessoid_checked_call(const void* fn, const void* args, uint32_t bytes,
                                         int32_t* leftOnStack);
 
@@ -160,3 +162,17 @@ int CheckSlotConventions(PluginHost& host, std::ostream& out) {
 }
 
 } // namespace host
+
+#else
+
+namespace host {
+
+// x86-64 has one calling convention, and the compiler holds every slot to it.
+int CheckSlotConventions(PluginHost&, std::ostream& out) {
+    out << "slots: x86-64 has one calling convention, so there is nothing to check\n";
+    return 0;
+}
+
+} // namespace host
+
+#endif

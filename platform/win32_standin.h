@@ -10,21 +10,34 @@
 // clang-format off
 #pragma once
 
-#if !defined(__i386__)
-#  error "the Win32 stand-in is 32-bit x86 only"
+#if !defined(__i386__) && !defined(__x86_64__)
+#  error "the Win32 stand-in is for x86 and x86-64 Linux"
 #endif
 
 #include <stddef.h>
 
-/* Calling conventions. */
+/* Calling conventions: x86-64 has one, so they mean nothing there. */
+#if defined(__i386__)
 #define WINAPI __attribute__((stdcall))
 #define CALLBACK __attribute__((stdcall))
+#else
+#define WINAPI
+#define CALLBACK
+#endif
 #define APIENTRY WINAPI
 #ifndef __stdcall
-#  define __stdcall __attribute__((stdcall))
+#  if defined(__i386__)
+#    define __stdcall __attribute__((stdcall))
+#  else
+#    define __stdcall
+#  endif
 #endif
 #ifndef __cdecl
-#  define __cdecl __attribute__((cdecl))
+#  if defined(__i386__)
+#    define __cdecl __attribute__((cdecl))
+#  else
+#    define __cdecl
+#  endif
 #endif
 
 #ifndef FALSE
@@ -40,7 +53,8 @@
 #  define VOID void
 #endif
 
-/* Basic types (ILP32: long is 32 bits). */
+/* Basic types (ILP32: long is 32 bits; on x86-64 Linux long, and so LONG and DWORD,
+   is 64 bits, wide enough for the window words that hold pointers). */
 typedef int BOOL;
 typedef int WINBOOL;
 typedef unsigned char BYTE;
@@ -52,8 +66,14 @@ typedef long LONG;
 typedef int INT;
 typedef unsigned int UINT;
 typedef unsigned long ULONG;
+#if defined(__x86_64__)
+   /* Indented: the windows.h comparison, which is 32-bit, reads the lines below. */
+   typedef long INT_PTR;
+   typedef unsigned long UINT_PTR;
+#else
 typedef int INT_PTR;
 typedef unsigned int UINT_PTR;
+#endif
 typedef long LONG_PTR;
 typedef unsigned long ULONG_PTR;
 typedef ULONG_PTR DWORD_PTR;
@@ -237,9 +257,16 @@ typedef NMHDR* LPNMHDR;
 #define GWLP_HWNDPARENT (-8)
 #define GWLP_ID (-12)
 #define GWLP_USERDATA (-21)
+#if defined(__x86_64__)
+   /* A dialog's extra words are pointer-sized there (indented: see the top of the file). */
+#  define DWL_MSGRESULT 0
+#  define DWL_DLGPROC 8
+#  define DWL_USER 16
+#else
 #define DWL_MSGRESULT 0
 #define DWL_DLGPROC 4
 #define DWL_USER 8
+#endif
 #define DWLP_MSGRESULT 0
 #define DWLP_DLGPROC DWLP_MSGRESULT + sizeof(LRESULT)
 #define DWLP_USER DWLP_DLGPROC + sizeof(DLGPROC)

@@ -3,14 +3,31 @@
 
 #include <cstdint>
 
-static_assert(sizeof(void*) == 4, "the host boundary is ILP32: build with -m32 or for i686");
+// The modeller is a 32-bit program: its records have 4-byte pointers, and every byte
+// offset pinned in plugin/ is its contract there (the DLL, and linux32 which mirrors it).
+// A native 64-bit Linux build lays the same structs out with 8-byte pointers; host and
+// plug-in are then built from these same headers, so they agree without the pins.
+#if UINTPTR_MAX == 0xFFFFFFFFu
+#define TESSOID_ILP32 1
+#else
+#define TESSOID_ILP32 0
+#endif
+static_assert(TESSOID_ILP32 || sizeof(void*) == 8, "the boundary is ILP32, or LP64 on Linux");
+#if defined(_WIN32) && !TESSOID_ILP32
+#error "the Windows plug-in is a 32-bit DLL: build for i686"
+#endif
+
+// A layout pin of the modeller's records: in force wherever pointers are 4 bytes.
+#define TESSOID_PIN_LAYOUT(condition) static_assert(!TESSOID_ILP32 || (condition), #condition)
 
 // Host slots and the slots we hand to the host use the standard calling
-// convention (callee pops); the two exports are cdecl.
+// convention (callee pops); the two exports are cdecl. x86-64 has one convention.
 #if defined(_WIN32)
 #define TESSOID_STDCALL __stdcall
-#else
+#elif TESSOID_ILP32
 #define TESSOID_STDCALL __attribute__((stdcall))
+#else
+#define TESSOID_STDCALL
 #endif
 
 #if defined(_WIN32)

@@ -35,6 +35,7 @@ enum : uint32_t {
 
 constexpr uint8_t STATE_TESSELLABLE = 8;
 
+#if TESSOID_ILP32
 struct HostObjectBase {
     int32_t size;            // 0: 260
     int32_t version;         // 4: 103
@@ -49,13 +50,34 @@ struct HostObjectBase {
     void* extension3;        // 244
     uint8_t reserved248[12]; // 248
 };
+#else
+// With 8-byte pointers the base keeps its 260 bytes, so that every block offset of the
+// extension records stays what it is on 32-bit: the second pointer moves into the
+// host's reserved bytes, which nothing reads.
+#pragma pack(push, 4)
+struct HostObjectBase {
+    int32_t size;            // 0: 260
+    int32_t version;         // 4: 103
+    int32_t kind;            // 8
+    char name[64];           // 12
+    char textureName[84];    // 76
+    uint8_t stateFlags;      // 160
+    uint8_t reserved161[3];  // 161
+    void* extension1;        // 164
+    void* extension2;        // 172
+    uint8_t reserved180[64]; // 180
+    void* extension3;        // 244
+    uint8_t reserved252[8];  // 252
+};
+#pragma pack(pop)
+#endif
 static_assert(sizeof(HostObjectBase) == 260);
 static_assert(offsetof(HostObjectBase, kind) == 8);
 static_assert(offsetof(HostObjectBase, name) == 12);
 static_assert(offsetof(HostObjectBase, textureName) == 76);
 static_assert(offsetof(HostObjectBase, stateFlags) == 160);
 static_assert(offsetof(HostObjectBase, extension1) == 164);
-static_assert(offsetof(HostObjectBase, extension2) == 168);
+TESSOID_PIN_LAYOUT(offsetof(HostObjectBase, extension2) == 168);
 static_assert(offsetof(HostObjectBase, extension3) == 244);
 static_assert(offsetof(HostObjectBase, size) == 0);
 static_assert(offsetof(HostObjectBase, version) == 4);
@@ -89,10 +111,11 @@ constexpr int32_t EXTENSION3_SIZE = 512, EXTENSION3_VERSION = 100;
 
 // Block offsets of the kind-specific fields of extension record 1.
 enum : size_t {
-    OFFSET_GROUP_OPERATION = 268,    // kind 12
-    OFFSET_REFERRED_HANDLE = 268,    // kind 25
-    OFFSET_PLUGIN_OBJECT = 268,      // kind 29
-    OFFSET_PLUGIN_TYPE_RECORD = 272, // kind 29
+    OFFSET_GROUP_OPERATION = 268, // kind 12
+    OFFSET_REFERRED_HANDLE = 268, // kind 25
+    OFFSET_PLUGIN_OBJECT = 268,   // kind 29
+    // kind 29; on 64-bit past the object pointer's 8 bytes
+    OFFSET_PLUGIN_TYPE_RECORD = TESSOID_ILP32 ? 272 : 276,
     OFFSET_ASSIGN_MATERIAL = 276,    // kind 31
     OFFSET_MESH_BUILDER_TABLE = 288, // kind 31
 };

@@ -22,8 +22,6 @@ using AddEdgeFn = int32_t(TESSOID_STDCALL*)(MeshDataHandle, int32_t from, int32_
 // The host function a polygon-mesh object's record carries at block offset 276.
 using AssignMaterialFn = int32_t(TESSOID_STDCALL*)(HostHandle object, const char* material);
 
-constexpr int32_t MESH_BUILDER_TABLE_SIZE = 200;
-
 struct MeshBuilderTable {
     int32_t size;                  // 0: 200, by the caller
     MeshDataHandle mesh;           // 4
@@ -38,14 +36,16 @@ struct MeshBuilderTable {
     AddEdgeFn addEdge;             // 80
     uint8_t reserved84[116];       // 84
 };
+// The size word the caller writes: the modeller's 200 bytes, or the 64-bit layout's own.
+constexpr int32_t MESH_BUILDER_TABLE_SIZE = TESSOID_ILP32 ? 200 : int32_t(sizeof(MeshBuilderTable));
 static_assert(sizeof(MeshBuilderTable) == MESH_BUILDER_TABLE_SIZE);
 static_assert(offsetof(MeshBuilderTable, mesh) == 4);
 static_assert(offsetof(MeshBuilderTable, allocateMesh) == 8);
-static_assert(offsetof(MeshBuilderTable, allocateFaces) == 12);
-static_assert(offsetof(MeshBuilderTable, addFace) == 32);
-static_assert(offsetof(MeshBuilderTable, addVertex) == 68);
-static_assert(offsetof(MeshBuilderTable, addTextureVertex) == 76);
-static_assert(offsetof(MeshBuilderTable, addEdge) == 80);
+TESSOID_PIN_LAYOUT(offsetof(MeshBuilderTable, allocateFaces) == 12);
+TESSOID_PIN_LAYOUT(offsetof(MeshBuilderTable, addFace) == 32);
+TESSOID_PIN_LAYOUT(offsetof(MeshBuilderTable, addVertex) == 68);
+TESSOID_PIN_LAYOUT(offsetof(MeshBuilderTable, addTextureVertex) == 76);
+TESSOID_PIN_LAYOUT(offsetof(MeshBuilderTable, addEdge) == 80);
 static_assert(offsetof(MeshBuilderTable, size) == 0);
 
 // ---- library items (CreateObject kind 11) ------------------------------------

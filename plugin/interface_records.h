@@ -97,7 +97,6 @@ using Notify4Fn = int32_t(TESSOID_STDCALL*)(int32_t, int32_t, int32_t, int32_t);
 using NotifyVoid1Fn = void(TESSOID_STDCALL*)(int32_t);
 using NotifyVoid2Fn = void(TESSOID_STDCALL*)(int32_t, int32_t);
 
-constexpr uint32_t HOST_INTERFACE_MIN_SIZE = 916;
 constexpr int32_t HOST_INTERFACE_MAJOR = 2;
 constexpr int32_t HOST_INTERFACE_VERSION = 204;
 
@@ -141,35 +140,37 @@ struct HostInterface {
     NotifyVoid1Fn notify680;                   // 680
     uint8_t reserved684[232];                  // 684
 };
+// The least size the host may announce: the modeller's on 32-bit, the layout's own on 64-bit.
+constexpr uint32_t HOST_INTERFACE_MIN_SIZE = TESSOID_ILP32 ? 916 : sizeof(HostInterface);
 static_assert(sizeof(HostInterface) == HOST_INTERFACE_MIN_SIZE);
 static_assert(offsetof(HostInterface, acceptImportResult) == 272);
-static_assert(offsetof(HostInterface, getCurrentObject) == 276);
-static_assert(offsetof(HostInterface, createObject) == 284);
-static_assert(offsetof(HostInterface, removeObject) == 288);
-static_assert(offsetof(HostInterface, setObjectAttributes) == 296);
-static_assert(offsetof(HostInterface, getObjectTransform) == 300);
-static_assert(offsetof(HostInterface, setObjectInfo) == 304);
-static_assert(offsetof(HostInterface, getObjectInfo) == 308);
-static_assert(offsetof(HostInterface, addToGroup) == 312);
-static_assert(offsetof(HostInterface, openChildList) == 320);
-static_assert(offsetof(HostInterface, getChild) == 324);
-static_assert(offsetof(HostInterface, closeChildList) == 328);
-static_assert(offsetof(HostInterface, setHostState) == 344);
-static_assert(offsetof(HostInterface, getHostSetting) == 352);
-static_assert(offsetof(HostInterface, setHostSetting) == 356);
-static_assert(offsetof(HostInterface, finishMaterials) == 400);
-static_assert(offsetof(HostInterface, getMeshAccess) == 444);
-static_assert(offsetof(HostInterface, notify644) == 644);
-static_assert(offsetof(HostInterface, notify656) == 656);
-static_assert(offsetof(HostInterface, notify676) == 676);
-static_assert(offsetof(HostInterface, notify680) == 680);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, getCurrentObject) == 276);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, createObject) == 284);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, removeObject) == 288);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, setObjectAttributes) == 296);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, getObjectTransform) == 300);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, setObjectInfo) == 304);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, getObjectInfo) == 308);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, addToGroup) == 312);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, openChildList) == 320);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, getChild) == 324);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, closeChildList) == 328);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, setHostState) == 344);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, getHostSetting) == 352);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, setHostSetting) == 356);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, finishMaterials) == 400);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, getMeshAccess) == 444);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, notify644) == 644);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, notify656) == 656);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, notify676) == 676);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, notify680) == 680);
 static_assert(offsetof(HostInterface, header) == 0);
-static_assert(offsetof(HostInterface, notify648) == 648);
-static_assert(offsetof(HostInterface, notify652) == 652);
-static_assert(offsetof(HostInterface, notify660) == 660);
-static_assert(offsetof(HostInterface, notify664) == 664);
-static_assert(offsetof(HostInterface, notify668) == 668);
-static_assert(offsetof(HostInterface, notify672) == 672);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, notify648) == 648);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, notify652) == 652);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, notify660) == 660);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, notify664) == 664);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, notify668) == 668);
+TESSOID_PIN_LAYOUT(offsetof(HostInterface, notify672) == 672);
 
 // Host states the import announces (SetHostState) around its meshes, and the host
 // setting it turns off while it adds them (Get/SetHostSetting).
@@ -182,7 +183,6 @@ constexpr int32_t SETTING_GROUP_UPDATES = 111;
 using AskFileNameFn = int32_t(TESSOID_STDCALL*)(int32_t dialogValue, char* buffer, int32_t mode);
 using GetFileNameFn = int32_t(TESSOID_STDCALL*)(int32_t dialogValue, char* buffer);
 
-constexpr uint32_t FILE_TYPE_INTERFACE_MIN_SIZE = 348;
 constexpr int32_t FILE_TYPE_INTERFACE_MAJOR = 1;
 constexpr int32_t FILE_TYPE_INTERFACE_VERSION = 100;
 // AskFileName's mode for choosing a file to open.
@@ -200,19 +200,20 @@ struct FileTypeInterface {
     GetFileNameFn getFileName;  // 280, host
     uint8_t reserved284[64];    // 284
 };
+// The least size the host may announce: the modeller's on 32-bit, the layout's own on 64-bit.
+constexpr uint32_t FILE_TYPE_INTERFACE_MIN_SIZE = TESSOID_ILP32 ? 348 : sizeof(FileTypeInterface);
 static_assert(sizeof(FileTypeInterface) == FILE_TYPE_INTERFACE_MIN_SIZE);
 static_assert(offsetof(FileTypeInterface, filter) == 16);
 static_assert(offsetof(FileTypeInterface, defaultPattern) == 263);
 static_assert(offsetof(FileTypeInterface, defaultDialogValue) == 272);
-static_assert(offsetof(FileTypeInterface, askFileName) == 276);
-static_assert(offsetof(FileTypeInterface, getFileName) == 280);
+TESSOID_PIN_LAYOUT(offsetof(FileTypeInterface, askFileName) == 276);
+TESSOID_PIN_LAYOUT(offsetof(FileTypeInterface, getFileName) == 280);
 static_assert(offsetof(FileTypeInterface, header) == 0);
 
 // ---- record 2: the import command ------------------------------------------
 
 using ImportCommandFn = int32_t(TESSOID_STDCALL*)();
 
-constexpr uint32_t IMPORTER_INTERFACE_MIN_SIZE = 116;
 constexpr int32_t IMPORTER_INTERFACE_MAJOR = 1;
 constexpr int32_t IMPORTER_INTERFACE_VERSION = 100;
 
@@ -222,6 +223,8 @@ struct ImporterInterface {
     ImportCommandFn importCommand; // 48
     uint8_t reserved52[64];        // 52
 };
+// The least size the host may announce: the modeller's on 32-bit, the layout's own on 64-bit.
+constexpr uint32_t IMPORTER_INTERFACE_MIN_SIZE = TESSOID_ILP32 ? 116 : sizeof(ImporterInterface);
 static_assert(sizeof(ImporterInterface) == IMPORTER_INTERFACE_MIN_SIZE);
 static_assert(offsetof(ImporterInterface, commandName) == 16);
 static_assert(offsetof(ImporterInterface, importCommand) == 48);
@@ -263,13 +266,13 @@ using ReleasePropertyPageFn = void(TESSOID_STDCALL*)(void* resource);
 using GetValueInfoFn = int32_t(TESSOID_STDCALL*)(ObjectPtr, int32_t id, ValueDescriptor* out);
 using ValueChangedFn = int32_t(TESSOID_STDCALL*)(ObjectPtr, int32_t id, double value);
 using ProbeFn = int32_t(TESSOID_STDCALL*)(ObjectPtr, int32_t);
-using PageWindowProcFn = int32_t(TESSOID_STDCALL*)(void* hwnd, uint32_t msg, uint32_t wParam,
-                                                   int32_t lParam);
+// A window procedure: the word-sized parameters are 32-bit on the modeller's side.
+using PageWindowProcFn = intptr_t(TESSOID_STDCALL*)(void* hwnd, uint32_t msg, uintptr_t wParam,
+                                                    intptr_t lParam);
 // Slots the host fills and the object's hooks call.
 using HostHook1Fn = int32_t(TESSOID_STDCALL*)(ObjectPtr, int32_t);
 using HostHook2Fn = int32_t(TESSOID_STDCALL*)(ObjectPtr, int32_t, int32_t);
 
-constexpr uint32_t OBJECT_TYPE_INTERFACE_MIN_SIZE = 300;
 constexpr int32_t OBJECT_TYPE_INTERFACE_VERSION = 112;
 constexpr uint32_t OBJECT_TYPE_FLAGS = 543;
 constexpr uint32_t TYPE_FLAG_NO_DIALOG = 1u << 28;
@@ -316,41 +319,44 @@ struct ObjectTypeInterface {
     HostHook1Fn hostSlot276;                     // 276, host
     uint8_t reserved280[20];                     // 280
 };
+// The least size the host may announce: the modeller's on 32-bit, the layout's own on 64-bit.
+constexpr uint32_t OBJECT_TYPE_INTERFACE_MIN_SIZE =
+    TESSOID_ILP32 ? 300 : sizeof(ObjectTypeInterface);
 static_assert(sizeof(ObjectTypeInterface) == OBJECT_TYPE_INTERFACE_MIN_SIZE);
 static_assert(offsetof(ObjectTypeInterface, typeName) == 16);
 static_assert(offsetof(ObjectTypeInterface, nameTemplate) == 48);
 static_assert(offsetof(ObjectTypeInterface, typeFlags) == 80);
-static_assert(offsetof(ObjectTypeInterface, create) == 84);
-static_assert(offsetof(ObjectTypeInterface, takePendingMesh) == 88);
-static_assert(offsetof(ObjectTypeInterface, load) == 92);
-static_assert(offsetof(ObjectTypeInterface, save) == 96);
-static_assert(offsetof(ObjectTypeInterface, savedSize) == 100);
-static_assert(offsetof(ObjectTypeInterface, copy) == 104);
-static_assert(offsetof(ObjectTypeInterface, destroy) == 108);
-static_assert(offsetof(ObjectTypeInterface, auxQuery) == 112);
-static_assert(offsetof(ObjectTypeInterface, getMasks) == 116);
-static_assert(offsetof(ObjectTypeInterface, enumVerticesAndEdges) == 120);
-static_assert(offsetof(ObjectTypeInterface, writeScene) == 124);
-static_assert(offsetof(ObjectTypeInterface, markDeclared) == 128);
-static_assert(offsetof(ObjectTypeInterface, sceneQuery) == 132);
-static_assert(offsetof(ObjectTypeInterface, markDeclaredAgain) == 136);
-static_assert(offsetof(ObjectTypeInterface, updateFlags) == 140);
-static_assert(offsetof(ObjectTypeInterface, enumEdges) == 144);
-static_assert(offsetof(ObjectTypeInterface, hostSlot148) == 148);
-static_assert(offsetof(ObjectTypeInterface, hostSlot152) == 152);
-static_assert(offsetof(ObjectTypeInterface, optionalQuery) == 156);
-static_assert(offsetof(ObjectTypeInterface, buildMesh) == 160);
-static_assert(offsetof(ObjectTypeInterface, hostSlot164) == 164);
-static_assert(offsetof(ObjectTypeInterface, hostSlot168) == 168);
-static_assert(offsetof(ObjectTypeInterface, getPropertyPage) == 212);
-static_assert(offsetof(ObjectTypeInterface, releasePropertyPage) == 216);
-static_assert(offsetof(ObjectTypeInterface, getValueInfo) == 220);
-static_assert(offsetof(ObjectTypeInterface, valueChanged) == 224);
-static_assert(offsetof(ObjectTypeInterface, bitmapId) == 228);
-static_assert(offsetof(ObjectTypeInterface, pageWindowProc) == 232);
-static_assert(offsetof(ObjectTypeInterface, probe) == 248);
-static_assert(offsetof(ObjectTypeInterface, zero252) == 252);
-static_assert(offsetof(ObjectTypeInterface, hostSlot276) == 276);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, create) == 84);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, takePendingMesh) == 88);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, load) == 92);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, save) == 96);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, savedSize) == 100);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, copy) == 104);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, destroy) == 108);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, auxQuery) == 112);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, getMasks) == 116);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, enumVerticesAndEdges) == 120);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, writeScene) == 124);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, markDeclared) == 128);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, sceneQuery) == 132);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, markDeclaredAgain) == 136);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, updateFlags) == 140);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, enumEdges) == 144);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, hostSlot148) == 148);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, hostSlot152) == 152);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, optionalQuery) == 156);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, buildMesh) == 160);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, hostSlot164) == 164);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, hostSlot168) == 168);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, getPropertyPage) == 212);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, releasePropertyPage) == 216);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, getValueInfo) == 220);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, valueChanged) == 224);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, bitmapId) == 228);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, pageWindowProc) == 232);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, probe) == 248);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, zero252) == 252);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTypeInterface, hostSlot276) == 276);
 static_assert(offsetof(ObjectTypeInterface, header) == 0);
 
 // ---- the builder record of BuildMesh ---------------------------------------
@@ -383,18 +389,18 @@ struct HostBuilder {
     void* reserved48[4];                     // 48
     EmitTriangleFn emitTriangle;             // 64
 };
-static_assert(sizeof(HostBuilder) == 68);
-static_assert(offsetof(HostBuilder, context) == 4);
-static_assert(offsetof(HostBuilder, declareCounts) == 8);
-static_assert(offsetof(HostBuilder, beginMesh) == 12);
-static_assert(offsetof(HostBuilder, setVertices) == 16);
-static_assert(offsetof(HostBuilder, setNormals) == 20);
-static_assert(offsetof(HostBuilder, setUVs) == 24);
-static_assert(offsetof(HostBuilder, setEdges) == 28);
-static_assert(offsetof(HostBuilder, addTriangle) == 32);
-static_assert(offsetof(HostBuilder, setTriangleNormals) == 40);
-static_assert(offsetof(HostBuilder, setTriangleUVs) == 44);
-static_assert(offsetof(HostBuilder, emitTriangle) == 64);
+TESSOID_PIN_LAYOUT(sizeof(HostBuilder) == 68);
+TESSOID_PIN_LAYOUT(offsetof(HostBuilder, context) == 4);
+TESSOID_PIN_LAYOUT(offsetof(HostBuilder, declareCounts) == 8);
+TESSOID_PIN_LAYOUT(offsetof(HostBuilder, beginMesh) == 12);
+TESSOID_PIN_LAYOUT(offsetof(HostBuilder, setVertices) == 16);
+TESSOID_PIN_LAYOUT(offsetof(HostBuilder, setNormals) == 20);
+TESSOID_PIN_LAYOUT(offsetof(HostBuilder, setUVs) == 24);
+TESSOID_PIN_LAYOUT(offsetof(HostBuilder, setEdges) == 28);
+TESSOID_PIN_LAYOUT(offsetof(HostBuilder, addTriangle) == 32);
+TESSOID_PIN_LAYOUT(offsetof(HostBuilder, setTriangleNormals) == 40);
+TESSOID_PIN_LAYOUT(offsetof(HostBuilder, setTriangleUVs) == 44);
+TESSOID_PIN_LAYOUT(offsetof(HostBuilder, emitTriangle) == 64);
 
 constexpr int32_t TRIANGLE_RECORD_TAG = 100;
 constexpr int32_t TRIANGLE_HAS_NORMALS = 1;

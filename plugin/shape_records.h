@@ -43,8 +43,6 @@ static_assert(offsetof(ObjectTransform, preTranslation) == 128);
 
 // ---- GetMeshAccess (service offset 444) -------------------------------------
 
-constexpr int32_t MESH_ACCESS_TABLE_SIZE = 200;
-
 // Answers the mesh's counts through six output words; the first is the vertex count.
 using MeshCountsFn = int32_t(TESSOID_STDCALL*)(int32_t context, int32_t* out0, int32_t* out1,
                                                int32_t* out2, int32_t* out3, int32_t* out4,
@@ -57,9 +55,11 @@ struct MeshAccessTable {
     MeshCountsFn meshCounts; // 84
     void* reserved88[28];    // 88: the host's
 };
+// The size word the caller writes: the modeller's 200 bytes, or the 64-bit layout's own.
+constexpr int32_t MESH_ACCESS_TABLE_SIZE = TESSOID_ILP32 ? 200 : int32_t(sizeof(MeshAccessTable));
 static_assert(sizeof(MeshAccessTable) == MESH_ACCESS_TABLE_SIZE);
 static_assert(offsetof(MeshAccessTable, context) == 4);
-static_assert(offsetof(MeshAccessTable, meshCounts) == 84);
+TESSOID_PIN_LAYOUT(offsetof(MeshAccessTable, meshCounts) == 84);
 static_assert(offsetof(MeshAccessTable, size) == 0);
 
 // ---- getter functions of extension record 1 ---------------------------------
@@ -123,6 +123,8 @@ enum : int32_t {
     KIND_COUNTED_MESH = 28,
 };
 
+// Block offsets of extension record 1. On 64-bit, a getter right after another pointer
+// lies 4 bytes further on, past that pointer's 8 bytes.
 enum : size_t {
     // cylinder (4), cone (17)
     OFFSET_CYLINDER_OPEN = 268,    // int: 0 closes the ends
@@ -146,12 +148,12 @@ enum : size_t {
     OFFSET_GLYPH_DEPTH = 300,      // real
     OFFSET_PROFILE_GETTER = 324,   // RecordGetterFn -> ProfilePoint
     // patch mesh (13)
-    OFFSET_PATCH_U_LEVEL = 268,      // int: 2^level + 1 steps
-    OFFSET_PATCH_V_LEVEL = 272,      // int
-    OFFSET_PATCH_POINT_COUNT = 284,  // int
-    OFFSET_PATCH_COUNT = 288,        // int
-    OFFSET_PATCH_POINT_GETTER = 292, // RecordGetterFn -> 3 reals
-    OFFSET_PATCH_GETTER = 296,       // RecordGetterFn -> 16 int32
+    OFFSET_PATCH_U_LEVEL = 268,                      // int: 2^level + 1 steps
+    OFFSET_PATCH_V_LEVEL = 272,                      // int
+    OFFSET_PATCH_POINT_COUNT = 284,                  // int
+    OFFSET_PATCH_COUNT = 288,                        // int
+    OFFSET_PATCH_POINT_GETTER = 292,                 // RecordGetterFn -> 3 reals
+    OFFSET_PATCH_GETTER = TESSOID_ILP32 ? 296 : 300, // RecordGetterFn -> 16 int32
     // lights (10, 19, 20)
     OFFSET_LIGHT_COLOR = 268,       // 3 reals at 268, 276, 284
     OFFSET_LIGHT_RADIUS = 292,      // real r
@@ -167,12 +169,12 @@ enum : size_t {
     OFFSET_AREA_FLAGS = 328,        // int
     OFFSET_AREA_JITTER = 332,       // int: non-zero jitters by 0.5
     // host triangle mesh (23)
-    OFFSET_MESH_SMOOTH_ANGLE = 268,  // real
-    OFFSET_MESH_NAME = 280,          // text
-    OFFSET_MESH_FACE_COUNT = 408,    // int
-    OFFSET_MESH_VERTEX_COUNT = 412,  // int
-    OFFSET_MESH_FACE_GETTER = 416,   // RecordGetterFn -> 3 int32
-    OFFSET_MESH_VERTEX_GETTER = 420, // RecordGetterFn -> 3 reals
+    OFFSET_MESH_SMOOTH_ANGLE = 268,                        // real
+    OFFSET_MESH_NAME = 280,                                // text
+    OFFSET_MESH_FACE_COUNT = 408,                          // int
+    OFFSET_MESH_VERTEX_COUNT = 412,                        // int
+    OFFSET_MESH_FACE_GETTER = 416,                         // RecordGetterFn -> 3 int32
+    OFFSET_MESH_VERTEX_GETTER = TESSOID_ILP32 ? 420 : 424, // RecordGetterFn -> 3 reals
     // blob (26)
     OFFSET_BLOB_THRESHOLD = 268, // real
     OFFSET_BLOB_PRECISE = 280,   // int: non-zero picks solver 2

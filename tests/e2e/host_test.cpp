@@ -153,6 +153,10 @@ TEST(HostCli, InfoNewSaveLoadRoundTrip) {
 TEST(HostCli, EverySlotKeepsItsCallingConvention) {
     e2e::RunResult slots = e2e::runHost("check-slots");
     EXPECT_EQ(slots.exitCode, 0) << slots.out;
+    if (sizeof(void*) == 8) {
+        EXPECT_NE(slots.out.find("one calling convention"), std::string::npos) << slots.out;
+        return;
+    }
     EXPECT_EQ(slots.out.find("BROKEN"), std::string::npos) << slots.out;
     EXPECT_NE(slots.out.find("slot ValueChanged: 16 argument bytes, removed by the callee"),
               std::string::npos)

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "host/cookie_loan.h"
 #include "plugin/exports.h"
 #include "plugin/interface_records.h"
 #include "tessoid/tessoid_object.h"
@@ -21,7 +22,7 @@ struct Input {
 };
 
 int32_t TESSOID_STDCALL readInput(int32_t cookie, void* buffer, int32_t count) {
-    auto* in = reinterpret_cast<Input*>(static_cast<uintptr_t>(cookie));
+    auto* in = static_cast<Input*>(host::CookieTarget(cookie));
     if (count < 0)
         std::abort();
     const size_t n = std::min(static_cast<size_t>(count), in->size - in->pos);
@@ -31,7 +32,7 @@ int32_t TESSOID_STDCALL readInput(int32_t cookie, void* buffer, int32_t count) {
 }
 
 int32_t TESSOID_STDCALL countBytes(int32_t cookie, void*, int32_t count) {
-    *reinterpret_cast<int32_t*>(static_cast<uintptr_t>(cookie)) += count;
+    *static_cast<int32_t*>(host::CookieTarget(cookie)) += count;
     return count;
 }
 
@@ -100,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     type.takePendingMesh(object);
     Input input{data, size, 0};
-    type.load(object, readInput, static_cast<int32_t>(reinterpret_cast<uintptr_t>(&input)), 0);
+    type.load(object, readInput, host::CookieLoan(&input).cookie(), 0);
 
     const auto& mesh = *static_cast<TessoidObject*>(static_cast<ObjectBase*>(object));
     int32_t vertices = mesh.vertexCount();
@@ -125,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     type.enumEdges(object, nullptr, ignoreSegment);
 
     int32_t written = 0;
-    type.save(object, countBytes, static_cast<int32_t>(reinterpret_cast<uintptr_t>(&written)));
+    type.save(object, countBytes, host::CookieLoan(&written).cookie());
     if (written != type.savedSize(object))
         std::abort();
     type.destroy(object);

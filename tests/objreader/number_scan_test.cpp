@@ -162,7 +162,8 @@ TEST(ScanFloat, MatchesTheLibraryOnRandomDecimals) {
             std::snprintf(buffer, sizeof buffer, "%.17g",
                           (double(f) + double(std::nextafter(f, INFINITY))) / 2);
         } else if (pick == 3) {
-            std::snprintf(buffer, sizeof buffer, "%u.%u", rng() % 100000, rng());
+            std::snprintf(buffer, sizeof buffer, "%u.%u", static_cast<unsigned>(rng() % 100000),
+                          static_cast<unsigned>(rng()));
         } else {
             // Mantissas below 2^24 with one to ten fraction digits, which round without
             // a halfway check: the digits of w with the point k places from the end.

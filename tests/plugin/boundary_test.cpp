@@ -43,19 +43,19 @@ TEST(GetInterfaceFunctions, HostRecordChecksSizeThenMajorVersion) {
     EXPECT_TRUE(untouched(smallBefore, small));
 
     // Both wrong: the size is tested first.
-    auto smallAndOld = blankRecord<HostInterface>(915, 199);
+    auto smallAndOld = blankRecord<HostInterface>(HOST_INTERFACE_MIN_SIZE - 1, 199);
     EXPECT_EQ(GetInterfaceFunctions(0, &smallAndOld), RESULT_TOO_SMALL);
 
-    auto old = blankRecord<HostInterface>(916, 199);
+    auto old = blankRecord<HostInterface>(HOST_INTERFACE_MIN_SIZE, 199);
     const auto oldBefore = old;
     EXPECT_EQ(GetInterfaceFunctions(0, &old), RESULT_WRONG_VERSION);
     EXPECT_TRUE(untouched(oldBefore, old));
-    auto newer = blankRecord<HostInterface>(916, 300);
+    auto newer = blankRecord<HostInterface>(HOST_INTERFACE_MIN_SIZE, 300);
     EXPECT_EQ(GetInterfaceFunctions(0, &newer), RESULT_WRONG_VERSION);
 }
 
 TEST(GetInterfaceFunctions, HostRecordOfAnyMinorVersionIsFilledWithInertNotifications) {
-    auto record = blankRecord<HostInterface>(916, 250);
+    auto record = blankRecord<HostInterface>(HOST_INTERFACE_MIN_SIZE, 250);
     EXPECT_EQ(GetInterfaceFunctions(0, &record), RESULT_OK);
     EXPECT_EQ(0, std::memcmp(record.header.identifier, HOST_INTERFACE_ID, 8));
     const uint8_t expectedId[8] = {0x7b, 0xcf, 0xc6, 0x3c, 0xd4, 0xd7, 0x90, 0xa8};
@@ -79,14 +79,14 @@ TEST(GetInterfaceFunctions, HostRecordOfAnyMinorVersionIsFilledWithInertNotifica
 }
 
 TEST(GetInterfaceFunctions, FileTypeRecordGetsTheFilterAndPattern) {
-    auto small = blankRecord<FileTypeInterface>(347, 100);
+    auto small = blankRecord<FileTypeInterface>(FILE_TYPE_INTERFACE_MIN_SIZE - 1, 100);
     EXPECT_EQ(GetInterfaceFunctions(1, &small), RESULT_TOO_SMALL);
-    auto wrong = blankRecord<FileTypeInterface>(348, 200);
+    auto wrong = blankRecord<FileTypeInterface>(FILE_TYPE_INTERFACE_MIN_SIZE, 200);
     const auto wrongBefore = wrong;
     EXPECT_EQ(GetInterfaceFunctions(1, &wrong), RESULT_WRONG_VERSION);
     EXPECT_TRUE(untouched(wrongBefore, wrong));
 
-    auto record = blankRecord<FileTypeInterface>(348, 101);
+    auto record = blankRecord<FileTypeInterface>(FILE_TYPE_INTERFACE_MIN_SIZE, 101);
     ASSERT_EQ(GetInterfaceFunctions(1, &record), RESULT_OK);
     const uint8_t expectedId[8] = {0xe4, 0xca, 0x46, 0x3b, 0x27, 0x5e, 0xc3, 0x48};
     EXPECT_EQ(0, std::memcmp(record.header.identifier, expectedId, 8));
@@ -97,12 +97,12 @@ TEST(GetInterfaceFunctions, FileTypeRecordGetsTheFilterAndPattern) {
 }
 
 TEST(GetInterfaceFunctions, ImporterRecordGetsTheMeshCommand) {
-    auto small = blankRecord<ImporterInterface>(115, 100);
+    auto small = blankRecord<ImporterInterface>(IMPORTER_INTERFACE_MIN_SIZE - 1, 100);
     EXPECT_EQ(GetInterfaceFunctions(2, &small), RESULT_TOO_SMALL);
-    auto wrong = blankRecord<ImporterInterface>(116, 99);
+    auto wrong = blankRecord<ImporterInterface>(IMPORTER_INTERFACE_MIN_SIZE, 99);
     EXPECT_EQ(GetInterfaceFunctions(2, &wrong), RESULT_WRONG_VERSION);
 
-    auto record = blankRecord<ImporterInterface>(116, 100);
+    auto record = blankRecord<ImporterInterface>(IMPORTER_INTERFACE_MIN_SIZE, 100);
     ASSERT_EQ(GetInterfaceFunctions(2, &record), RESULT_OK);
     const uint8_t expectedId[8] = {0x6c, 0x36, 0xc3, 0x3b, 0x27, 0x61, 0x84, 0xec};
     EXPECT_EQ(0, std::memcmp(record.header.identifier, expectedId, 8));
@@ -111,18 +111,18 @@ TEST(GetInterfaceFunctions, ImporterRecordGetsTheMeshCommand) {
 }
 
 TEST(GetInterfaceFunctions, ObjectTypeRecordChecksVersionFirstAndAcceptsAnyLaterMajor) {
-    auto zero = blankRecord<ObjectTypeInterface>(200, 0);
+    auto zero = blankRecord<ObjectTypeInterface>(OBJECT_TYPE_INTERFACE_MIN_SIZE - 100, 0);
     const auto zeroBefore = zero;
     EXPECT_EQ(GetInterfaceFunctions(3, &zero), RESULT_WRONG_VERSION);
     EXPECT_TRUE(untouched(zeroBefore, zero));
-    auto negative = blankRecord<ObjectTypeInterface>(300, -100);
+    auto negative = blankRecord<ObjectTypeInterface>(OBJECT_TYPE_INTERFACE_MIN_SIZE, -100);
     EXPECT_EQ(GetInterfaceFunctions(3, &negative), RESULT_WRONG_VERSION);
-    auto small = blankRecord<ObjectTypeInterface>(200, 100);
+    auto small = blankRecord<ObjectTypeInterface>(OBJECT_TYPE_INTERFACE_MIN_SIZE - 100, 100);
     const auto smallBefore = small;
     EXPECT_EQ(GetInterfaceFunctions(3, &small), RESULT_TOO_SMALL);
     EXPECT_TRUE(untouched(smallBefore, small));
 
-    auto record = blankRecord<ObjectTypeInterface>(300, 350);
+    auto record = blankRecord<ObjectTypeInterface>(OBJECT_TYPE_INTERFACE_MIN_SIZE, 350);
     ASSERT_EQ(GetInterfaceFunctions(3, &record), RESULT_OK);
     EXPECT_EQ(record.header.version, 112);
     const uint8_t expectedId[8] = {0xeb, 0x23, 0x8b, 0x3b, 0x38, 0x89, 0xb3, 0xf3};

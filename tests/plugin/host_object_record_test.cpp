@@ -12,6 +12,10 @@ namespace {
 int32_t wordAt(const HostObjectRecord& r, size_t offset) {
     return ReadRecordField<int32_t>(r, offset);
 }
+// The base's pointers: 164, 168 and 244 on 32-bit (pinned in the header).
+constexpr size_t EXTENSION1_POINTER = offsetof(HostObjectBase, extension1);
+constexpr size_t EXTENSION2_POINTER = offsetof(HostObjectBase, extension2);
+constexpr size_t EXTENSION3_POINTER = offsetof(HostObjectBase, extension3);
 } // namespace
 
 TEST(PrepareHostObjectRecord, WritesEverySizeAndVersionAndAttachesAsAsked) {
@@ -26,9 +30,9 @@ TEST(PrepareHostObjectRecord, WritesEverySizeAndVersionAndAttachesAsAsked) {
     EXPECT_EQ(wordAt(*record, 1064), 103);
     EXPECT_EQ(wordAt(*record, 7228), 512);
     EXPECT_EQ(wordAt(*record, 7232), 100);
-    EXPECT_EQ(ReadRecordField<void*>(*record, 164), nullptr);
-    EXPECT_EQ(ReadRecordField<void*>(*record, 168), nullptr);
-    EXPECT_EQ(ReadRecordField<void*>(*record, 244), nullptr);
+    EXPECT_EQ(ReadRecordField<void*>(*record, EXTENSION1_POINTER), nullptr);
+    EXPECT_EQ(ReadRecordField<void*>(*record, EXTENSION2_POINTER), nullptr);
+    EXPECT_EQ(ReadRecordField<void*>(*record, EXTENSION3_POINTER), nullptr);
     // Everything else is zero.
     EXPECT_EQ(wordAt(*record, 8), 0);
     EXPECT_EQ(record->base.stateFlags, 0);
@@ -37,13 +41,13 @@ TEST(PrepareHostObjectRecord, WritesEverySizeAndVersionAndAttachesAsAsked) {
 
     PrepareHostObjectRecord(record.get(), true, false);
     auto* base = reinterpret_cast<uint8_t*>(record.get());
-    EXPECT_EQ(ReadRecordField<void*>(*record, 164), base + 260);
-    EXPECT_EQ(ReadRecordField<void*>(*record, 168), base + 1060);
-    EXPECT_EQ(ReadRecordField<void*>(*record, 244), nullptr);
+    EXPECT_EQ(ReadRecordField<void*>(*record, EXTENSION1_POINTER), base + 260);
+    EXPECT_EQ(ReadRecordField<void*>(*record, EXTENSION2_POINTER), base + 1060);
+    EXPECT_EQ(ReadRecordField<void*>(*record, EXTENSION3_POINTER), nullptr);
 
     PrepareHostObjectRecord(record.get(), false, true);
-    EXPECT_EQ(ReadRecordField<void*>(*record, 164), nullptr);
-    EXPECT_EQ(ReadRecordField<void*>(*record, 244), base + 7228);
+    EXPECT_EQ(ReadRecordField<void*>(*record, EXTENSION1_POINTER), nullptr);
+    EXPECT_EQ(ReadRecordField<void*>(*record, EXTENSION3_POINTER), base + 7228);
 }
 
 TEST(PluginObjectOf, NeedsKind29AndOurTypeIdentifier) {
@@ -55,16 +59,16 @@ TEST(PluginObjectOf, NeedsKind29AndOurTypeIdentifier) {
     InterfaceHeader foreign = ours;
     foreign.identifier[7] ^= 1;
 
-    WriteRecordField<void*>(*record, 268, &object);
-    WriteRecordField<void*>(*record, 272, &ours);
+    WriteRecordField<void*>(*record, OFFSET_PLUGIN_OBJECT, &object);
+    WriteRecordField<void*>(*record, OFFSET_PLUGIN_TYPE_RECORD, &ours);
     record->base.kind = KIND_PLUGIN_OBJECT;
     EXPECT_EQ(PluginObjectOf(*record), &object);
 
     record->base.kind = KIND_POLYGON_MESH;
     EXPECT_EQ(PluginObjectOf(*record), nullptr);
     record->base.kind = KIND_PLUGIN_OBJECT;
-    WriteRecordField<void*>(*record, 272, &foreign);
+    WriteRecordField<void*>(*record, OFFSET_PLUGIN_TYPE_RECORD, &foreign);
     EXPECT_EQ(PluginObjectOf(*record), nullptr);
-    WriteRecordField<void*>(*record, 272, nullptr);
+    WriteRecordField<void*>(*record, OFFSET_PLUGIN_TYPE_RECORD, nullptr);
     EXPECT_EQ(PluginObjectOf(*record), nullptr);
 }

@@ -14,7 +14,7 @@ BuilderLog* activeLog = nullptr; // the per-triangle index functions get no cont
 // ---- streams ------------------------------------------------------------------
 
 int32_t TESSOID_STDCALL WriteToStream(int32_t cookie, void* buffer, int32_t count) {
-    auto* s = reinterpret_cast<ByteStream*>(static_cast<uintptr_t>(cookie));
+    auto* s = static_cast<ByteStream*>(host::CookieTarget(cookie));
     const auto* p = static_cast<const uint8_t*>(buffer);
     s->bytes.insert(s->bytes.end(), p, p + count);
     ++s->calls;
@@ -22,7 +22,7 @@ int32_t TESSOID_STDCALL WriteToStream(int32_t cookie, void* buffer, int32_t coun
 }
 
 int32_t TESSOID_STDCALL ReadFromStream(int32_t cookie, void* buffer, int32_t count) {
-    auto* s = reinterpret_cast<ByteStream*>(static_cast<uintptr_t>(cookie));
+    auto* s = static_cast<ByteStream*>(host::CookieTarget(cookie));
     const size_t n = std::min(static_cast<size_t>(count), s->bytes.size() - s->readPos);
     if (n > 0)
         std::memcpy(buffer, s->bytes.data() + s->readPos, n);
@@ -62,7 +62,7 @@ std::string TextSink::all() const {
 }
 
 int32_t TESSOID_STDCALL AppendText(int32_t cookie, const char* text) {
-    reinterpret_cast<TextSink*>(static_cast<uintptr_t>(cookie))->pieces.emplace_back(text);
+    static_cast<TextSink*>(host::CookieTarget(cookie))->pieces.emplace_back(text);
     return 0;
 }
 

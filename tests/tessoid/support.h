@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fake_host.h"
+#include "host/cookie_loan.h"
 #include "mesh/mesh_types.h"
 #include "plugin/exports.h"
 #include "plugin/host_object_record.h"
@@ -23,7 +24,8 @@ struct ByteStream {
     std::vector<uint8_t> bytes;
     size_t readPos = 0;
     int calls = 0;
-    int32_t cookie() { return static_cast<int32_t>(reinterpret_cast<uintptr_t>(this)); }
+    int32_t cookie() { return loan.cookie(); }
+    host::CookieLoan loan{this};
 };
 int32_t TESSOID_STDCALL WriteToStream(int32_t cookie, void* buffer, int32_t count);
 // Copies what is left, up to `count`; a short read leaves the rest of the buffer alone.
@@ -48,7 +50,8 @@ struct StreamWriter {
 struct TextSink {
     std::vector<std::string> pieces;
     std::string all() const;
-    int32_t cookie() { return static_cast<int32_t>(reinterpret_cast<uintptr_t>(this)); }
+    int32_t cookie() { return loan.cookie(); }
+    host::CookieLoan loan{this};
 };
 int32_t TESSOID_STDCALL AppendText(int32_t cookie, const char* text);
 
