@@ -3,7 +3,7 @@
 JOBS ?= 2
 SHELL := /bin/bash
 
-.PHONY: deps demo test build build-asan build-win32 wine-e2e fuzz bench dist clean
+.PHONY: deps demo test build build-linux64 build-asan build-win32 wine-e2e fuzz bench dist clean
 
 deps:
 	./scripts/install-deps.sh
@@ -11,6 +11,10 @@ deps:
 build: deps
 	cmake --preset linux32 >/dev/null
 	cmake --build --preset linux32 -j $(JOBS)
+
+build-linux64: deps
+	cmake --preset linux64 >/dev/null
+	cmake --build --preset linux64 -j $(JOBS)
 
 build-asan: deps
 	cmake --preset linux32-asan >/dev/null
@@ -20,8 +24,11 @@ build-win32: deps
 	cmake --preset win32 >/dev/null
 	cmake --build --preset win32 -j $(JOBS)
 
-demo: build
-	./scripts/demo.sh build/linux32
+# The 32-bit build where this kernel runs 32-bit programs itself, else the 64-bit one.
+demo: deps
+	@preset=$$(. scripts/machine32.sh; [ "$$(mode_32bit)" = native ] && echo linux32 || echo linux64); \
+	cmake --preset $$preset >/dev/null && cmake --build --preset $$preset -j $(JOBS) && \
+	./scripts/demo.sh build/$$preset
 
 # Every build and suite, one line each; their output goes to build/logs/.
 test:

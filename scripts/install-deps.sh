@@ -63,3 +63,19 @@ if ((${#missing[@]})); then
   apt_update
   apt_install "${missing[@]}"
 fi
+
+# Some kernels have no 32-bit user mode: the 32-bit builds' programs then run through
+# the emulator, which takes one line to say.
+. "$(dirname "$0")/machine32.sh"
+mode=$(mode_32bit)
+if [ "$mode" = none ] || { [ "$mode" = native ] && [ -n "${TESSOID_EMULATE_32BIT:-}" ]; }; then
+  if [ "$(id -u)" = 0 ] && setup_emulator >/dev/null; then
+    if [ "$mode" = native ]; then
+      echo "32-bit programs: run through qemu-i386, as TESSOID_EMULATE_32BIT asks"
+    else
+      echo "32-bit programs: this kernel cannot run them, so they run through qemu-i386"
+    fi
+  else
+    echo "32-bit programs: this kernel cannot run them and the emulator could not be set up"
+  fi
+fi
