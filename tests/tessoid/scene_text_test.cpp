@@ -1,8 +1,12 @@
 // Scene text: byte-for-byte against golden files, plus the edges of the format.
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "mesh/pending_mesh.h"
@@ -133,4 +137,42 @@ TEST(SceneText, NamesTooLongForTheBufferAreCutKeepingTheFixedText) {
     // A null name writes as an empty one, and a null sink is not called.
     EXPECT_EQ(sceneText(host, o, nullptr), "  object {  }\n");
     EXPECT_EQ(host.type().writeScene(o, 0, "x", nullptr), 0);
+}
+
+// The pieces are built without the C library; they hold what "%0.4f" gives at every
+// extreme, and the longest (nine times -FLT_MAX) fits the buffer whole.
+TEST(SceneText, ExtremeNumbersAsTheCLibraryWritesThem) {
+    FakeHost host;
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::vector<Float3> points = {{FLT_MAX, -FLT_MAX, -0.0f},
+                                        {inf, -inf, std::copysign(nan, -1.0f)},
+                                        {0.03125f, -9.99995f, FLT_TRUE_MIN},
+                                        {-FLT_MAX, -FLT_MAX, -FLT_MAX}};
+    FillPending(points, {{0, 1, 2}, {3, 3, 3}}, {}, {points[2], points[3], points[0], points[1]});
+    ObjectPtr o = host.createForFilling();
+    const TessoidObject& m = Mesh(o);
+    ASSERT_EQ(m.faceCount(), 2);
+    ASSERT_EQ(m.uvCount(), 4);
+    std::vector<std::string> expected = {"mesh {  // X\n"};
+    char text[2048];
+    for (const IndexTriple& f : m.faces) {
+        const Float3 &a = m.vertices[f.a], &b = m.vertices[f.b], &c = m.vertices[f.c];
+        std::snprintf(text, sizeof(text),
+                      "  triangle { <%0.4f, %0.4f, %0.4f>, <%0.4f, %0.4f, %0.4f>, "
+                      "<%0.4f, %0.4f, %0.4f> ",
+                      double(a.x), double(a.y), double(a.z), double(b.x), double(b.y), double(b.z),
+                      double(c.x), double(c.y), double(c.z));
+        expected.push_back(text);
+        const Float3 &ua = m.uvs[f.a], &ub = m.uvs[f.b], &uc = m.uvs[f.c];
+        std::snprintf(text, sizeof(text),
+                      "uv_vectors <%0.4f, %0.4f>, <%0.4f, %0.4f>, <%0.4f, %0.4f> ", double(ua.x),
+                      double(ua.y), double(ub.x), double(ub.y), double(uc.x), double(uc.y));
+        expected.push_back(text);
+        expected.push_back("}\n");
+    }
+    EXPECT_EQ(expected[4].size(), 441u);
+    TextSink sink;
+    host.type().writeScene(o, sink.cookie(), "X", AppendText);
+    EXPECT_EQ(sink.pieces, expected);
 }
