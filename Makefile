@@ -3,7 +3,7 @@
 JOBS ?= 2
 SHELL := /bin/bash
 
-.PHONY: deps demo test build build-linux64 build-asan build-win32 wine-e2e fuzz bench dist clean
+.PHONY: deps demo test build build-linux64 build-asan build-win32 wine-e2e fuzz bench bench64 dist clean
 
 deps:
 	./scripts/install-deps.sh
@@ -48,6 +48,10 @@ fuzz: deps
 
 bench: build
 	./scripts/bench.sh build/linux32
+
+# The same figures for the native 64-bit build.
+bench64: build-linux64
+	./scripts/bench.sh build/linux64
 
 # The release archives in dist/: the plug-in's zip and the command-line tool's tarball.
 dist: deps

@@ -8,7 +8,10 @@ runs=${RUNS:-7}
 cd "$(dirname "$0")/.."
 bench/obj_install_peer.sh
 bench/chunk_install_peer.sh
-cmake --preset linux32 -B "$build" >/dev/null
+# The build folder's own preset (linux32, linux64); another folder is configured as linux32.
+preset=$(basename "$build")
+grep -q "\"name\": \"$preset\"" CMakePresets.json || preset=linux32
+cmake --preset "$preset" -B "$build" >/dev/null
 cmake --build "$build" -j "${JOBS:-2}" --target obj_bench chunk_bench tessoid-host Tessoid
 status=0
 echo "== OBJ: reader, import through the plug-in, peers, command-line host, file sizes (median of $runs runs)"
