@@ -3,6 +3,8 @@
 #include <cassert>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "tessoid/fixed_decimal.h"
 #include "tessoid/tessoid_object.h"
@@ -63,6 +65,67 @@ void emitNamed(const char* before, const char* name, const char* after) {
     emit(buffer);
 }
 
+// Each point's text formatted once: a vertex is shared by about six triangles in a
+// typical mesh, so the triangles copy its text rather than format it again. The texts
+// are a sixth of the scene text at most, which the host holds whole anyway.
+class PointTexts {
+  public:
+    template <typename WriteOne>
+    PointTexts(const std::vector<Float3>& points, size_t longest, WriteOne writeOne)
+        : starts_(points.size() + 1) {
+        text_.resize(points.size() * (longest / 2) + longest);
+        size_t used = 0;
+        for (size_t i = 0; i < points.size(); ++i) {
+            if (text_.size() - used < longest)
+                text_.resize(2 * text_.size());
+            starts_[i] = used;
+            used = size_t(writeOne(text_.data() + used, points[i]) - text_.data());
+        }
+        starts_[points.size()] = used;
+    }
+    char* copy(char* out, int32_t index) const {
+        const size_t i = static_cast<size_t>(index);
+        std::memcpy(out, text_.data() + starts_[i], starts_[i + 1] - starts_[i]);
+        return out + (starts_[i + 1] - starts_[i]);
+    }
+
+  private:
+    std::vector<char> text_;
+    std::vector<size_t> starts_; // point i's text is [starts_[i], starts_[i + 1])
+};
+
+constexpr size_t POINT_TEXT_MAX = 3 * FIXED4_MAX_LENGTH + 6; // "<x, y, z>"
+constexpr size_t UV_TEXT_MAX = 2 * FIXED4_MAX_LENGTH + 4;    // "<u, v>"
+
+// The triangle entries: "  triangle { <a>, <b>, <c> ", then "uv_vectors <a>, <b>, <c> "
+// when the mesh has texture coordinates, then "}\n", each piece handed over on its own.
+// `point` and `uv` write one vertex's text.
+template <typename Point, typename Uv>
+void emitTriangles(const std::vector<IndexTriple>& faces, bool hasUvs, Point point, Uv uv) {
+    char buffer[TEXT_BUFFER_SIZE];
+    for (const IndexTriple& f : faces) {
+        char* out = append(buffer, "  triangle { ");
+        out = point(out, f.a);
+        out = append(out, ", ");
+        out = point(out, f.b);
+        out = append(out, ", ");
+        out = point(out, f.c);
+        *append(out, " ") = '\0';
+        emit(buffer);
+        if (hasUvs) {
+            out = append(buffer, "uv_vectors ");
+            out = uv(out, f.a);
+            out = append(out, ", ");
+            out = uv(out, f.b);
+            out = append(out, ", ");
+            out = uv(out, f.c);
+            *append(out, " ") = '\0';
+            emit(buffer);
+        }
+        emit("}\n");
+    }
+}
+
 } // namespace
 
 int32_t TessoidObject::WriteScene(const char* name) {
@@ -75,37 +138,21 @@ int32_t TessoidObject::WriteScene(const char* name) {
     else
         emitNamed("mesh {  // ", name, "\n");
 
-    char buffer[TEXT_BUFFER_SIZE];
     const bool hasUvs = uvCount() > 0;
     assert(ArraysAreConsistent());
-    for (const IndexTriple& f : faces) {
-        const Float3& a = vertices[static_cast<size_t>(f.a)];
-        const Float3& b = vertices[static_cast<size_t>(f.b)];
-        const Float3& c = vertices[static_cast<size_t>(f.c)];
-        // The bytes of "  triangle { <%0.4f, %0.4f, %0.4f>, <...>, <...> " from glibc's
-        // snprintf, on every C runtime and over ten times as fast.
-        char* out = append(buffer, "  triangle { ");
-        out = writePoint(out, a);
-        out = append(out, ", ");
-        out = writePoint(out, b);
-        out = append(out, ", ");
-        out = writePoint(out, c);
-        *append(out, " ") = '\0';
-        emit(buffer);
-        if (hasUvs) {
-            const Float3& ua = uvs[static_cast<size_t>(f.a)];
-            const Float3& ub = uvs[static_cast<size_t>(f.b)];
-            const Float3& uc = uvs[static_cast<size_t>(f.c)];
-            out = append(buffer, "uv_vectors ");
-            out = writeUv(out, ua);
-            out = append(out, ", ");
-            out = writeUv(out, ub);
-            out = append(out, ", ");
-            out = writeUv(out, uc);
-            *append(out, " ") = '\0';
-            emit(buffer);
-        }
-        emit("}\n");
+    // Numbers are the bytes of glibc's "%0.4f" on every C runtime (writeFixed4).
+    try {
+        const PointTexts points(vertices, POINT_TEXT_MAX, writePoint);
+        const PointTexts uvTexts(hasUvs ? uvs : std::vector<Float3>(), UV_TEXT_MAX, writeUv);
+        emitTriangles(
+            faces, hasUvs, [&](char* out, int32_t i) { return points.copy(out, i); },
+            [&](char* out, int32_t i) { return uvTexts.copy(out, i); });
+    } catch (const std::bad_alloc&) {
+        // No room for the texts: each corner formatted where it is written.
+        emitTriangles(
+            faces, hasUvs,
+            [&](char* out, int32_t i) { return writePoint(out, vertices[size_t(i)]); },
+            [&](char* out, int32_t i) { return writeUv(out, uvs[size_t(i)]); });
     }
     return 1;
 }
