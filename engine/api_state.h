@@ -25,16 +25,14 @@
 #include "engine/engine_trace.h"
 #include "engine/shapes.h"
 
-// Internal to the library: without it every helper and template instance here would be
-// exported from the shared object as well.
-#if defined(_WIN32)
-#define ENGINE_INTERNAL
-#else
-#define ENGINE_INTERNAL __attribute__((visibility("hidden")))
+// Internal to the library: without the hidden visibility every helper and template
+// instance here would be exported from the shared object as well.
+#if !defined(_WIN32)
+#pragma GCC visibility push(hidden)
 #endif
 
 namespace engine {
-namespace ENGINE_INTERNAL detail {
+namespace detail {
 
 // One recursive lock for the whole engine (MinGW's win32 thread model has no std::mutex).
 #if defined(_WIN32)
@@ -196,3 +194,7 @@ EngineHandle simpleCreate(const char* name, EngineHandle scene, A... args) {
 
 } // namespace detail
 } // namespace engine
+
+#if !defined(_WIN32)
+#pragma GCC visibility pop
+#endif

@@ -20,6 +20,16 @@ static_assert(TESSOID_ILP32 || sizeof(void*) == 8, "the boundary is ILP32, or LP
 // A layout pin of the modeller's records: in force wherever pointers are 4 bytes.
 #define TESSOID_PIN_LAYOUT(condition) static_assert(!TESSOID_ILP32 || (condition), #condition)
 
+// The modeller's records put doubles on 4-byte boundaries (packed to 4, so that g++ -m32
+// and MinGW agree). A 64-bit build's records are its own, so there they keep the natural
+// alignment, which code that takes a reference to a member needs.
+#if TESSOID_ILP32
+#define TESSOID_PACK_BEGIN _Pragma("pack(push, 4)")
+#else
+#define TESSOID_PACK_BEGIN _Pragma("pack(push)")
+#endif
+#define TESSOID_PACK_END _Pragma("pack(pop)")
+
 // Host slots and the slots we hand to the host use the standard calling
 // convention (callee pops); the two exports are cdecl. x86-64 has one convention.
 #if defined(_WIN32)

@@ -119,16 +119,16 @@ enum : int32_t {
     PLACE_LIGHT_POSITION = 64,
 };
 
-#pragma pack(push, 4)
+TESSOID_PACK_BEGIN
 struct PlacementRecord {
     int32_t tag;             // 0: 101
     uint8_t reserved4[48];   // 4
     double vector[3];        // 52: x, y, z
     uint8_t reserved76[332]; // 76
 };
-#pragma pack(pop)
-static_assert(sizeof(PlacementRecord) == 408);
-static_assert(offsetof(PlacementRecord, vector) == 52);
+TESSOID_PACK_END
+TESSOID_PIN_LAYOUT(sizeof(PlacementRecord) == 408);
+TESSOID_PIN_LAYOUT(offsetof(PlacementRecord, vector) == 52);
 static_assert(offsetof(PlacementRecord, tag) == 0);
 
 } // namespace tessoid

@@ -406,7 +406,7 @@ constexpr int32_t TRIANGLE_RECORD_TAG = 100;
 constexpr int32_t TRIANGLE_HAS_NORMALS = 1;
 constexpr int32_t TRIANGLE_HAS_UVS = 2;
 
-#pragma pack(push, 4)
+TESSOID_PACK_BEGIN
 struct TriangleRecord {
     int32_t tag;         // 0: 100
     int32_t contents;    // 4
@@ -414,7 +414,7 @@ struct TriangleRecord {
     double normals[9];   // 80
     double uvs[9];       // 152
 };
-#pragma pack(pop)
+TESSOID_PACK_END
 static_assert(sizeof(TriangleRecord) == 224);
 static_assert(offsetof(TriangleRecord, positions) == 8);
 static_assert(offsetof(TriangleRecord, normals) == 80);
@@ -428,7 +428,7 @@ constexpr int32_t SMOOTH_ANGLE_PROPERTY = 1003;
 constexpr int32_t VALUE_DESCRIPTOR_TAG = 100; // the host's descriptor format
 constexpr int32_t VALUE_DESCRIPTOR_KIND = 1;
 
-#pragma pack(push, 4)
+TESSOID_PACK_BEGIN
 struct ValueDescriptor {
     int32_t tag;     // 0: 100
     int32_t kind;    // 4: 1
@@ -439,15 +439,15 @@ struct ValueDescriptor {
     double step;     // 36
     int32_t zero;    // 44
 };
-#pragma pack(pop)
-static_assert(sizeof(ValueDescriptor) == 48);
+TESSOID_PACK_END
+TESSOID_PIN_LAYOUT(sizeof(ValueDescriptor) == 48);
 static_assert(offsetof(ValueDescriptor, kind) == 4);
 static_assert(offsetof(ValueDescriptor, value) == 8);
 static_assert(offsetof(ValueDescriptor, minimum) == 16);
 static_assert(offsetof(ValueDescriptor, maximum) == 24);
 static_assert(offsetof(ValueDescriptor, hasStep) == 32);
-static_assert(offsetof(ValueDescriptor, step) == 36);
-static_assert(offsetof(ValueDescriptor, zero) == 44);
+TESSOID_PIN_LAYOUT(offsetof(ValueDescriptor, step) == 36);
+TESSOID_PIN_LAYOUT(offsetof(ValueDescriptor, zero) == 44);
 static_assert(offsetof(ValueDescriptor, tag) == 0);
 
 } // namespace tessoid

@@ -18,7 +18,7 @@ namespace tessoid {
 
 constexpr int32_t OBJECT_TRANSFORM_TAG = 101;
 
-#pragma pack(push, 4)
+TESSOID_PACK_BEGIN
 struct ObjectTransform {
     int32_t tag;              // 0: 101, written by the caller
     double scale[3];          // 4
@@ -30,16 +30,16 @@ struct ObjectTransform {
     double preTranslation[3]; // 128
     uint8_t reserved152[256]; // 152: the host's
 };
-#pragma pack(pop)
-static_assert(sizeof(ObjectTransform) == 408);
+TESSOID_PACK_END
+TESSOID_PIN_LAYOUT(sizeof(ObjectTransform) == 408);
 static_assert(offsetof(ObjectTransform, tag) == 0);
-static_assert(offsetof(ObjectTransform, scale) == 4);
-static_assert(offsetof(ObjectTransform, rotation) == 28);
-static_assert(offsetof(ObjectTransform, translation) == 52);
-static_assert(offsetof(ObjectTransform, hasPre) == 76);
-static_assert(offsetof(ObjectTransform, preScale) == 80);
-static_assert(offsetof(ObjectTransform, preRotation) == 104);
-static_assert(offsetof(ObjectTransform, preTranslation) == 128);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTransform, scale) == 4);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTransform, rotation) == 28);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTransform, translation) == 52);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTransform, hasPre) == 76);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTransform, preScale) == 80);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTransform, preRotation) == 104);
+TESSOID_PIN_LAYOUT(offsetof(ObjectTransform, preTranslation) == 128);
 
 // ---- GetMeshAccess (service offset 444) -------------------------------------
 
@@ -69,15 +69,15 @@ using RecordGetterFn = int32_t(TESSOID_STDCALL*)(HostHandle object, int32_t inde
 
 constexpr uint8_t PROFILE_POINT_CONTROL = 2; // flags bit 1: a control point, not an anchor
 
-#pragma pack(push, 4)
+TESSOID_PACK_BEGIN
 struct ProfilePoint {
     double x;            // 0
     double y;            // 8
     uint8_t flags;       // 16
     uint8_t reserved[3]; // 17
 };
-#pragma pack(pop)
-static_assert(sizeof(ProfilePoint) == 20);
+TESSOID_PACK_END
+TESSOID_PIN_LAYOUT(sizeof(ProfilePoint) == 20);
 static_assert(offsetof(ProfilePoint, y) == 8);
 static_assert(offsetof(ProfilePoint, flags) == 16);
 static_assert(offsetof(ProfilePoint, x) == 0);
@@ -85,7 +85,7 @@ static_assert(offsetof(ProfilePoint, x) == 0);
 constexpr int32_t BLOB_SPHERE = 1;
 constexpr int32_t BLOB_CYLINDER = 2;
 
-#pragma pack(push, 4)
+TESSOID_PACK_BEGIN
 struct BlobComponent {
     int32_t type;     // 0: 1 sphere, 2 cylinder
     double strength;  // 4
@@ -93,12 +93,12 @@ struct BlobComponent {
     double second[3]; // 36: a cylinder's second end; a sphere's radius is second[0]
     double radius;    // 60: a cylinder's radius
 };
-#pragma pack(pop)
-static_assert(sizeof(BlobComponent) == 68);
-static_assert(offsetof(BlobComponent, strength) == 4);
-static_assert(offsetof(BlobComponent, first) == 12);
-static_assert(offsetof(BlobComponent, second) == 36);
-static_assert(offsetof(BlobComponent, radius) == 60);
+TESSOID_PACK_END
+TESSOID_PIN_LAYOUT(sizeof(BlobComponent) == 68);
+TESSOID_PIN_LAYOUT(offsetof(BlobComponent, strength) == 4);
+TESSOID_PIN_LAYOUT(offsetof(BlobComponent, first) == 12);
+TESSOID_PIN_LAYOUT(offsetof(BlobComponent, second) == 36);
+TESSOID_PIN_LAYOUT(offsetof(BlobComponent, radius) == 60);
 static_assert(offsetof(BlobComponent, type) == 0);
 
 // ---- shape kinds and their fields (block offsets of the whole record) -------
