@@ -64,7 +64,6 @@ const uint32_t DECIMAL_HALVES = SAMPLED ? 100000 : 1000000;
 const uint64_t RANDOM_PATTERNS = SAMPLED ? 2000000 : 10000000;
 constexpr uint64_t FULL_RANDOM_PATTERNS = 100000000;
 
-
 float fromBits(uint32_t bits) {
     float value;
     std::memcpy(&value, &bits, sizeof(value));
