@@ -5,15 +5,13 @@
 
 #include <cstddef>
 
+#include "objreader/text_basics.h"
+
 namespace tessoid::obj {
 namespace {
 
 // Longer names are no file name a model writes; refusing them bounds the folder scans.
 constexpr size_t MAX_NAME_LENGTH = 4096;
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 bool isSeparator(char c) {
     return c == '/' || c == '\\';
@@ -22,14 +20,6 @@ bool isSeparator(char c) {
 bool isDrive(std::string_view name) {
     return name.size() >= 2 && name[1] == ':' &&
            ((name[0] >= 'a' && name[0] <= 'z') || (name[0] >= 'A' && name[0] <= 'Z'));
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
 }
 
 char lowerAscii(char c) {

@@ -12,24 +12,13 @@
 
 #include "objreader/file_lookup.h"
 #include "objreader/number_scan.h"
+#include "objreader/text_basics.h"
 
 namespace tessoid::obj {
 namespace {
 
 // Beyond this many in one read, a library is not worth listing line by line.
 constexpr size_t MAX_PROBLEMS = 100;
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 bool sameWord(std::string_view word, std::string_view lowerCase) {
     if (word.size() != lowerCase.size())
@@ -397,35 +386,6 @@ class Reader {
     OpacityStatements opacity_;
 };
 
-enum class Encoding { Bytes, Utf8, Utf16LE, Utf16BE };
-
-Encoding encodingOf(const unsigned char* p, size_t size) {
-    if (size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
-        return Encoding::Utf8;
-    if (size >= 2 && p[0] == 0xFF && p[1] == 0xFE)
-        return Encoding::Utf16LE;
-    if (size >= 2 && p[0] == 0xFE && p[1] == 0xFF)
-        return Encoding::Utf16BE;
-    return Encoding::Bytes;
-}
-
-// UTF-16 code units as 8-bit characters; beyond 8 bits '?', one for a surrogate pair. An
-// odd last byte is dropped.
-std::string narrowUtf16(const unsigned char* p, size_t size, Encoding encoding) {
-    std::string out;
-    out.reserve(size / 2);
-    bool afterHigh = false;
-    for (size_t i = 0; i + 1 < size; i += 2) {
-        const unsigned unit =
-            encoding == Encoding::Utf16LE ? p[i] | (p[i + 1] << 8) : (p[i] << 8) | p[i + 1];
-        const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
-        if (!(low && afterHigh))
-            out.push_back(unit < 0x100 ? char(unit) : '?');
-        afterHigh = unit >= 0xD800 && unit <= 0xDBFF;
-    }
-    return out;
-}
-
 MtlResult parseLines(const char* text, size_t size, MtlLibrary* into,
                      std::vector<MtlProblem>* problems) {
     if (std::memchr(text, 0, size))
@@ -513,12 +473,13 @@ MtlResult parseMtlText(const char* text, size_t size, MtlLibrary* into,
         return MtlResult::Ok;
     try {
         const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-        const Encoding encoding = encodingOf(bytes, size);
-        if (encoding == Encoding::Utf16LE || encoding == Encoding::Utf16BE) {
-            const std::string narrow = narrowUtf16(bytes + 2, size - 2, encoding);
+        const TextEncoding encoding = encodingOf(bytes, size);
+        if (encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE) {
+            const size_t mark = markLength(encoding);
+            const std::string narrow = narrowUtf16(bytes + mark, size - mark, encoding);
             return parseLines(narrow.data(), narrow.size(), into, problems);
         }
-        const size_t skip = encoding == Encoding::Utf8 ? 3 : 0;
+        const size_t skip = markLength(encoding);
         return parseLines(text + skip, size - skip, into, problems);
     } catch (const std::bad_alloc&) {
         return MtlResult::OutOfMemory;

@@ -17,6 +17,7 @@
 #include "objreader/ear_clipping.h"
 #include "objreader/number_scan.h"
 #include "objreader/scratch_array.h"
+#include "objreader/text_basics.h"
 #include "objreader/triangulate.h"
 
 namespace tessoid::obj {
@@ -719,51 +720,11 @@ ObjResult readFrom(LineSource& source, ObjMesh* mesh, ObjFailure* failure) {
     return result;
 }
 
-enum class Encoding { Bytes, Utf8Marked, Utf16LE, Utf16BE };
-
-// What the byte order mark at the start of [p, p + size) says.
-Encoding encodingOf(const unsigned char* p, size_t size) {
-    if (size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
-        return Encoding::Utf8Marked;
-    if (size >= 2 && p[0] == 0xFF && p[1] == 0xFE)
-        return Encoding::Utf16LE;
-    if (size >= 2 && p[0] == 0xFE && p[1] == 0xFF)
-        return Encoding::Utf16BE;
-    return Encoding::Bytes;
-}
-
-size_t markLength(Encoding encoding) {
-    switch (encoding) {
-    case Encoding::Bytes:
-        return 0;
-    case Encoding::Utf8Marked:
-        return 3;
-    case Encoding::Utf16LE:
-    case Encoding::Utf16BE:
-        return 2;
-    }
-    return 0;
-}
-
-// UTF-16 code units after the mark, each as one byte: every statement of the format is
-// ASCII, and a unit beyond 8 bits can only be part of a name, which the reader skips.
-std::string narrowUtf16(const unsigned char* p, size_t size, Encoding encoding) {
-    std::string text;
-    text.reserve(size / 2);
-    const bool bigEndian = encoding == Encoding::Utf16BE;
-    for (size_t i = 0; i + 1 < size; i += 2) {
-        const unsigned unit =
-            bigEndian ? unsigned(p[i]) << 8 | p[i + 1] : unsigned(p[i + 1]) << 8 | p[i];
-        text.push_back(unit < 0x100 ? static_cast<char>(unit) : '?');
-    }
-    return text;
-}
-
 ObjResult readMarkedText(const char* text, size_t size, ObjMesh* mesh, ObjFailure* failure) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    const Encoding encoding = encodingOf(bytes, size);
+    const TextEncoding encoding = encodingOf(bytes, size);
     const size_t skip = markLength(encoding);
-    if (encoding == Encoding::Utf16LE || encoding == Encoding::Utf16BE) {
+    if (encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE) {
         std::string narrow;
         try {
             narrow = narrowUtf16(bytes + skip, size - skip, encoding);
@@ -848,8 +809,8 @@ ObjResult readObjFile(const char* path, ObjMesh* mesh, ObjFailure* failure) {
     }
     unsigned char start[3];
     const size_t got = std::fread(start, 1, sizeof start, file.get());
-    const Encoding encoding = encodingOf(start, got);
-    if (encoding == Encoding::Utf16LE || encoding == Encoding::Utf16BE) {
+    const TextEncoding encoding = encodingOf(start, got);
+    if (encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE) {
         // Read whole and narrowed: the 8-bit text is half the file.
         std::string raw;
         try {
