@@ -35,42 +35,31 @@ enum : uint32_t {
 
 constexpr uint8_t STATE_TESSELLABLE = 8;
 
-#if TESSOID_ILP32
-struct HostObjectBase {
-    int32_t size;            // 0: 260
-    int32_t version;         // 4: 103
-    int32_t kind;            // 8
-    char name[64];           // 12
-    char textureName[84];    // 76
-    uint8_t stateFlags;      // 160
-    uint8_t reserved161[3];  // 161
-    void* extension1;        // 164
-    void* extension2;        // 168
-    uint8_t reserved172[72]; // 172
-    void* extension3;        // 244
-    uint8_t reserved248[12]; // 248
-};
-#else
-// With 8-byte pointers the base keeps its 260 bytes, so that every block offset of the
-// extension records stays what it is on 32-bit: the second pointer moves into the
-// host's reserved bytes, which nothing reads.
+// Packed to 4: nothing changes where pointers are 4 bytes, and with 8-byte pointers the
+// base keeps its 260 bytes, so every block offset of the extension records stays what it
+// is on 32-bit: there the second pointer moves into the host's reserved bytes, which
+// nothing reads.
 #pragma pack(push, 4)
 struct HostObjectBase {
-    int32_t size;            // 0: 260
-    int32_t version;         // 4: 103
-    int32_t kind;            // 8
-    char name[64];           // 12
-    char textureName[84];    // 76
-    uint8_t stateFlags;      // 160
-    uint8_t reserved161[3];  // 161
-    void* extension1;        // 164
+    int32_t size;           // 0: 260
+    int32_t version;        // 4: 103
+    int32_t kind;           // 8
+    char name[64];          // 12
+    char textureName[84];   // 76
+    uint8_t stateFlags;     // 160
+    uint8_t reserved161[3]; // 161
+    void* extension1;       // 164
+#if TESSOID_ILP32
+    void* extension2;        // 168
+    uint8_t reserved172[72]; // 172
+#else
     void* extension2;        // 172
     uint8_t reserved180[64]; // 180
-    void* extension3;        // 244
-    uint8_t reserved252[8];  // 252
+#endif
+    void* extension3;                                           // 244
+    uint8_t reservedAfterExtension3[260 - 244 - sizeof(void*)]; // 248, 252 on 64-bit
 };
 #pragma pack(pop)
-#endif
 static_assert(sizeof(HostObjectBase) == 260);
 static_assert(offsetof(HostObjectBase, kind) == 8);
 static_assert(offsetof(HostObjectBase, name) == 12);

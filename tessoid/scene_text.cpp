@@ -25,24 +25,21 @@ template <size_t N> char* append(char* out, const char (&text)[N]) {
     return out + N - 1;
 }
 
-// "<x, y, z>", or "<u, v>" for texture coordinates, each number as "%0.4f" gives it.
-char* writePoint(char* out, const Float3& p) {
+// "<x, y, z>" of a point, or "<u, v>" of its first two coordinates (texture coordinates),
+// each number as "%0.4f" gives it.
+template <int Coordinates> char* writeVector(char* out, const Float3& p) {
     out = append(out, "<");
     out = writeFixed4(out, p.x);
     out = append(out, ", ");
     out = writeFixed4(out, p.y);
-    out = append(out, ", ");
-    out = writeFixed4(out, p.z);
+    if constexpr (Coordinates == 3) {
+        out = append(out, ", ");
+        out = writeFixed4(out, p.z);
+    }
     return append(out, ">");
 }
-
-char* writeUv(char* out, const Float3& uv) {
-    out = append(out, "<");
-    out = writeFixed4(out, uv.x);
-    out = append(out, ", ");
-    out = writeFixed4(out, uv.y);
-    return append(out, ">");
-}
+constexpr auto writePoint = writeVector<3>;
+constexpr auto writeUv = writeVector<2>;
 
 void emit(const char* text) {
     if (ObjectBase::textSink)
@@ -100,26 +97,26 @@ constexpr size_t UV_TEXT_MAX = 2 * FIXED4_MAX_LENGTH + 4;    // "<u, v>"
 // The triangle entries: "  triangle { <a>, <b>, <c> ", then "uv_vectors <a>, <b>, <c> "
 // when the mesh has texture coordinates, then "}\n", each piece handed over on its own.
 // `point` and `uv` write one vertex's text.
+// `prefix`, the three corners' texts by `corner` with ", " between them, " " and a NUL.
+template <size_t N, typename Corner>
+void writeEntry(char* buffer, const char (&prefix)[N], const IndexTriple& f, Corner corner) {
+    char* out = append(buffer, prefix);
+    out = corner(out, f.a);
+    out = append(out, ", ");
+    out = corner(out, f.b);
+    out = append(out, ", ");
+    out = corner(out, f.c);
+    *append(out, " ") = '\0';
+}
+
 template <typename Point, typename Uv>
 void emitTriangles(const std::vector<IndexTriple>& faces, bool hasUvs, Point point, Uv uv) {
     char buffer[TEXT_BUFFER_SIZE];
     for (const IndexTriple& f : faces) {
-        char* out = append(buffer, "  triangle { ");
-        out = point(out, f.a);
-        out = append(out, ", ");
-        out = point(out, f.b);
-        out = append(out, ", ");
-        out = point(out, f.c);
-        *append(out, " ") = '\0';
+        writeEntry(buffer, "  triangle { ", f, point);
         emit(buffer);
         if (hasUvs) {
-            out = append(buffer, "uv_vectors ");
-            out = uv(out, f.a);
-            out = append(out, ", ");
-            out = uv(out, f.b);
-            out = append(out, ", ");
-            out = uv(out, f.c);
-            *append(out, " ") = '\0';
+            writeEntry(buffer, "uv_vectors ", f, uv);
             emit(buffer);
         }
         emit("}\n");
