@@ -3,8 +3,18 @@
 #include "host/dialog_robot.h"
 
 #include "platform/win32.h"
+#include "resources/resource.h"
 
 namespace host {
+
+const std::map<std::string, int>& SolidButtons() {
+    static const std::map<std::string, int> buttons = {{"tetrahedron", IDC_TETRAHEDRON},
+                                                       {"cube", IDC_CUBE},
+                                                       {"octahedron", IDC_OCTAHEDRON},
+                                                       {"dodecahedron", IDC_DODECAHEDRON},
+                                                       {"icosahedron", IDC_ICOSAHEDRON}};
+    return buttons;
+}
 
 void DialogRobot::plan(std::vector<int> buttonIds) {
     plan_ = std::move(buttonIds);

@@ -16,6 +16,10 @@ struct DialogSighting {
     std::map<int, uintptr_t> bitmap;  // control id -> the button's bitmap handle, 0 for none
 };
 
+// The predefined-mesh dialog's solid buttons by the names the command line and scene
+// descriptions give them: tetrahedron, cube, octahedron, dodecahedron, icosahedron.
+const std::map<std::string, int>& SolidButtons();
+
 class DialogRobot {
   public:
     // The next modal dialogs get a click on `buttonId` each, in order; with none

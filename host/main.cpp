@@ -21,6 +21,8 @@
 #include "host/session.h"
 #include "host/slot_check.h"
 #include "host/text_file.h"
+#include "platform/win32.h"
+#include "resources/resource.h"
 #include "tessoid_version.h"
 
 namespace {
@@ -84,9 +86,13 @@ struct Options {
     int rounds = 3, openings = 300, pages = -1;
 };
 
-const std::map<std::string, int> SOLID_BUTTONS = {
-    {"tetrahedron", 1013}, {"cube", 1014},    {"octahedron", 1015}, {"dodecahedron", 1016},
-    {"icosahedron", 1017}, {"current", 1018}, {"cancel", 2}};
+// `new`'s choices: the solids, the current object, or Cancel.
+const std::map<std::string, int> SOLID_BUTTONS = [] {
+    std::map<std::string, int> buttons = host::SolidButtons();
+    buttons.emplace("current", IDC_CURRENT_OBJECT);
+    buttons.emplace("cancel", IDCANCEL);
+    return buttons;
+}();
 
 bool parse(int argc, char** argv, Options& o, std::string& error) {
     for (int i = 1; i < argc; ++i) {
@@ -400,14 +406,15 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "tessoid-host: %s\n", error.c_str());
             return EXIT_FAILED;
         }
-        robot.plan({1018});
+        robot.plan({IDC_CURRENT_OBJECT});
         host::HostHandle handle = 0;
         int32_t result = h.createPluginObject(&handle);
         for (const std::string& box : host::MessageBoxes())
             std::fprintf(stderr, "message box: %s\n", box.c_str());
         if (result != 0) {
             const auto& seen = robot.sightings();
-            if (!seen.empty() && seen.back().enabled.count(1018) && !seen.back().enabled.at(1018))
+            const auto& enabled = seen.empty() ? std::map<int, bool>() : seen.back().enabled;
+            if (enabled.count(IDC_CURRENT_OBJECT) && !enabled.at(IDC_CURRENT_OBJECT))
                 std::fprintf(stderr, "tessoid-host: the current object cannot be tessellated\n");
             else
                 std::fprintf(stderr, "tessoid-host: no object was created (result %d)\n", result);

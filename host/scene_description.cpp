@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "host/cookie_loan.h"
+#include "host/dialog_robot.h"
 #include "host/shape_services.h"
 #include "plugin/host_object_record.h"
 
@@ -66,12 +67,6 @@ const std::vector<KindInfo>& kinds() {
     };
     return all;
 }
-
-const std::map<std::string, int> SOLID_BUTTON = {{"tetrahedron", 1013},
-                                                 {"cube", 1014},
-                                                 {"octahedron", 1015},
-                                                 {"dodecahedron", 1016},
-                                                 {"icosahedron", 1017}};
 
 // A fault in the description, reported with the object it was found in.
 struct DescriptionError {
@@ -250,8 +245,8 @@ SceneObject& Builder::create(int32_t kind, const std::string& name, const json& 
         return host_.scene().add(kind, name);
     // A mesh object of the plug-in's type comes from its own predefined-mesh dialog.
     const std::string solid = o.value("solid", std::string("cube"));
-    auto button = SOLID_BUTTON.find(solid);
-    if (button == SOLID_BUTTON.end())
+    auto button = SolidButtons().find(solid);
+    if (button == SolidButtons().end())
         bad(name, "unknown solid \"" + solid + "\"");
     robot_.plan({button->second});
     HostHandle handle = 0;
