@@ -140,7 +140,7 @@ int32_t TessoidObject::WriteScene(const char* name) {
     // Numbers are the bytes of glibc's "%0.4f" on every C runtime (writeFixed4).
     try {
         const PointTexts points(vertices, POINT_TEXT_MAX, writePoint);
-        const PointTexts uvTexts(hasUvs ? uvs : std::vector<Float3>(), UV_TEXT_MAX, writeUv);
+        const PointTexts uvTexts(uvs, UV_TEXT_MAX, writeUv); // empty without uvs
         emitTriangles(
             faces, hasUvs, [&](char* out, int32_t i) { return points.copy(out, i); },
             [&](char* out, int32_t i) { return uvTexts.copy(out, i); });
