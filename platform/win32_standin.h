@@ -20,25 +20,23 @@
 #if defined(__i386__)
 #define WINAPI __attribute__((stdcall))
 #define CALLBACK __attribute__((stdcall))
+#  ifndef __stdcall
+#    define __stdcall __attribute__((stdcall))
+#  endif
+#  ifndef __cdecl
+#    define __cdecl __attribute__((cdecl))
+#  endif
 #else
 #define WINAPI
 #define CALLBACK
-#endif
-#define APIENTRY WINAPI
-#ifndef __stdcall
-#  if defined(__i386__)
-#    define __stdcall __attribute__((stdcall))
-#  else
+#  ifndef __stdcall
 #    define __stdcall
 #  endif
-#endif
-#ifndef __cdecl
-#  if defined(__i386__)
-#    define __cdecl __attribute__((cdecl))
-#  else
+#  ifndef __cdecl
 #    define __cdecl
 #  endif
 #endif
+#define APIENTRY WINAPI
 
 #ifndef FALSE
 #  define FALSE 0
